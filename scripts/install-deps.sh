@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian/Ubuntu packages Vorn needs, only those that are missing.
+#   scripts/install-deps.sh run    building and running the program
+#   scripts/install-deps.sh test   also what the test suite needs
+set -euo pipefail
+
+run_packages=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-noto-cjk fonts-noto-color-emoji locales
+)
+test_packages=(
+    clang libclang-rt-dev nginx openssl xvfb xauth xdotool dbus x11-utils
+)
+
+wanted=("${run_packages[@]}")
+[ "${1:-run}" = test ] && wanted+=("${test_packages[@]}")
+
+missing=()
+for package in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' \
+        || missing+=("$package")
+done
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+# The formatting tests also run under a comma-decimal locale.
+if [ "${1:-run}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    as_root sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen >/dev/null
+fi

@@ -1,0 +1,51 @@
+#include "app/DesktopApp.h"
+
+#include "app/FloatingPanel.h"
+#include "app/PanelPlacement.h"
+#include "app/SpeedView.h"
+#include "settings/PreferencesCatalogue.h"
+#include "settings/UserDefaults.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+std::optional<QRect> primaryAvailableGeometry() {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry();
+    return std::nullopt;
+}
+
+} // namespace
+
+DesktopApp::DesktopApp(const Clock& clock) : m_sampler(clock) {}
+
+DesktopApp::~DesktopApp() {
+    delete m_panel;
+}
+
+void DesktopApp::start() {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    const QRect frame = PanelPlacement::initialFrame(
+        UserDefaults::stringValue(PreferencesCatalogue::kWidgetFrame), primaryAvailableGeometry());
+    m_panel = new FloatingPanel(frame);
+    m_view = new SpeedView;
+    m_panel->setContentView(m_view);
+    m_view->hostPanel = m_panel;
+
+    m_sampler.setBaseline(readInterfaceCounters());
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &DesktopApp::tick);
+    m_timer.start();
+
+    m_panel->setWindowOpacity(PanelPlacement::initialOpacity(
+        UserDefaults::doubleValue(PreferencesCatalogue::kWidgetOpacity)));
+    m_panel->orderFrontRegardless();
+}
+
+void DesktopApp::tick() {
+    const TickResult result = m_sampler.tick(readInterfaceCounters());
+    m_view->recordTick(result);
+}

@@ -1,0 +1,16 @@
+#include "app/DesktopApp.h"
+#include "cli/CommandLine.h"
+#include "platform/posix/SignalQuit.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    if (const auto exitCode = CommandLine::runSubcommand(argc, argv))
+        return *exitCode;
+
+    QApplication app(argc, argv);
+    quitOnTerminationSignals();
+    DesktopApp desktop;
+    desktop.start();
+    return QApplication::exec();
+}

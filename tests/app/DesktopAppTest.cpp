@@ -1,0 +1,77 @@
+#include "app/DesktopApp.h"
+#include "app/FloatingPanel.h"
+#include "app/SpeedView.h"
+#include "settings/PreferencesCatalogue.h"
+#include "settings/UserDefaults.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DesktopAppTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const QString& key : UserDefaults::keys())
+            UserDefaults::remove(key);
+    }
+};
+
+TEST_F(DesktopAppTest, FirstStartPlacesOpaquePanelTopRight) {
+    DesktopApp app;
+    app.start();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    FloatingPanel* panel = app.panel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->geometry(),
+              QRect(available.right() + 1 - 216 - 16, available.top() + 12, 216, 92));
+    EXPECT_DOUBLE_EQ(panel->windowOpacity(), 1.0);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->windowTitle(), QStringLiteral("岚"));
+    const Qt::WindowFlags flags = panel->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::Tool)); // no taskbar entry
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(panel->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(app.view()->parentWidget(), panel);
+    EXPECT_EQ(app.view()->hostPanel, panel);
+    EXPECT_EQ(app.view()->geometry(), QRect(0, 0, 216, 92));
+}
+
+TEST_F(DesktopAppTest, StoredFrameAndOpacityAreHonoured) {
+    UserDefaults::setString(PreferencesCatalogue::kWidgetFrame,
+                            QStringLiteral("{{100, 200}, {300, 92}}"));
+    UserDefaults::setDouble(PreferencesCatalogue::kWidgetOpacity, 0.4);
+    DesktopApp app;
+    app.start();
+    EXPECT_EQ(app.panel()->geometry(), QRect(100, 200, 300, 92));
+    EXPECT_EQ(app.view()->geometry(), QRect(0, 0, 300, 92));
+    EXPECT_NEAR(app.panel()->windowOpacity(), 0.4, 0.01);
+}
+
+TEST_F(DesktopAppTest, HostileSettingsDoNotBreakStartUp) {
+    UserDefaults::setString(PreferencesCatalogue::kWidgetFrame,
+                            QStringLiteral("{{1e308, 2}, {1e308, 1e308}}"));
+    UserDefaults::setString(PreferencesCatalogue::kWidgetOpacity, QStringLiteral("nan"));
+    UserDefaults::setString(PreferencesCatalogue::kAlertDownValue, QStringLiteral("1e999"));
+    UserDefaults::setInteger(PreferencesCatalogue::kDisplayMode, 42);
+    DesktopApp app;
+    app.start();
+    EXPECT_DOUBLE_EQ(app.panel()->windowOpacity(), 1.0);
+    EXPECT_LE(app.panel()->width(), 4096);
+}
+
+TEST_F(DesktopAppTest, TickFeedsTheView) {
+    DesktopApp app;
+    app.start();
+    app.view()->upHistory.back() = -1;
+    app.tick();
+    // The -1 marker moved one place towards the oldest end; a measured rate took its place.
+    EXPECT_EQ(app.view()->upHistory[58], -1);
+    EXPECT_GE(app.view()->upHistory[59], 0);
+}
+
+} // namespace
