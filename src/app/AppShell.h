@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/StatusItem.h"
+#include "app/StatusMenuHandler.h"
+#include "traffic/DailyTraffic.h"
+
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class FloatingPanel;
+class SpeedView;
+
+// The live monitor's presence on screen: the status item with its menu, and the display mode
+// that decides between it and the floating panel.
+class AppShell : public QObject {
+    Q_OBJECT
+public:
+    using TodaySource = std::function<std::optional<DailyTraffic>()>;
+
+    AppShell(FloatingPanel* panel, SpeedView* view, TodaySource today);
+    ~AppShell() override;
+
+    // Creates the status item showing "↓ – ↑ –" unless there is one.
+    void setupStatusItem();
+    void teardownStatusItem();
+    // The tick's rates into the status item's title; nothing without a status item.
+    void updateStatusTitle(double down, double up);
+    // Shows the status item and/or the panel as the stored display mode says.
+    void applyDisplayMode();
+
+    // A new status menu, current as of now; the caller owns it.
+    QMenu* buildStatusMenu();
+
+    StatusItem* statusItem() const { return m_statusItem.get(); }
+    StatusMenuHandler& statusHandler() { return m_statusHandler; }
+    FloatingPanel* panel() const;
+    // The one traffic statistics window, shared by every menu that opens it.
+    QPointer<QWidget> historyWindow;
+
+private:
+    QPointer<FloatingPanel> m_panel;
+    QPointer<SpeedView> m_view;
+    TodaySource m_today;
+    std::unique_ptr<StatusItem> m_statusItem;
+    StatusMenuHandler m_statusHandler;
+    QMenu m_hostMenu;
+};

@@ -1,0 +1,206 @@
+#include "app/AppShell.h"
+#include "app/FloatingPanel.h"
+#include "app/SpeedView.h"
+#include "settings/PreferencesCatalogue.h"
+#include "settings/PreferencesWindow.h"
+#include "settings/UserDefaults.h"
+#include "support/Screenshots.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using P = PreferencesCatalogue;
+
+QStringList describe(const QMenu& menu) {
+    QStringList rows;
+    for (QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            rows << QStringLiteral("---");
+            continue;
+        }
+        QString row = action->text();
+        if (!action->isEnabled())
+            row += QStringLiteral(" [disabled]");
+        if (action->isChecked())
+            row += QStringLiteral(" [on]");
+        if (!action->shortcut().isEmpty())
+            row += QStringLiteral(" [") + action->shortcut().toString() + u']';
+        if (action->menu())
+            row +=
+                QStringLiteral(" {") + describe(*action->menu()).join(QStringLiteral(", ")) + u'}';
+        rows << row;
+    }
+    return rows;
+}
+
+QAction* findAction(const QMenu& menu, const QString& text) {
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text)
+            return action;
+        if (action->menu())
+            if (QAction* inner = findAction(*action->menu(), text))
+                return inner;
+    }
+    return nullptr;
+}
+
+class AppShellTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const QString& key : UserDefaults::keys())
+            UserDefaults::remove(key);
+        panel.setContentView(view);
+    }
+    void setMode(const char* raw) {
+        UserDefaults::setString(P::kDisplayMode, QString::fromLatin1(raw));
+    }
+
+    FloatingPanel panel{QRect(100, 100, 216, 92)};
+    SpeedView* view = new SpeedView;
+    std::optional<DailyTraffic> today;
+    AppShell shell{&panel, view, [this] { return today; }};
+};
+
+TEST_F(AppShellTest, FloatingModeShowsOnlyThePanel) {
+    shell.applyDisplayMode();
+    EXPECT_EQ(shell.statusItem(), nullptr);
+    EXPECT_TRUE(panel.isVisible());
+    shell.updateStatusTitle(1, 2); // no status item: nothing happens
+    EXPECT_EQ(shell.statusItem(), nullptr);
+}
+
+TEST_F(AppShellTest, MenubarTwiceKeepsOneItemAndHidesThePanel) {
+    panel.orderFrontRegardless();
+    setMode("menubar");
+    shell.applyDisplayMode();
+    StatusItem* first = shell.statusItem();
+    ASSERT_NE(first, nullptr);
+    shell.updateStatusTitle(1.2 * 1048576, 35 * 1024);
+    shell.applyDisplayMode();
+    EXPECT_EQ(shell.statusItem(), first);
+    EXPECT_EQ(first->title(), QStringLiteral("↓ 1.2 MB/s ↑ 35.0 KB/s"));
+    EXPECT_FALSE(panel.isVisible());
+}
+
+TEST_F(AppShellTest, BothThenFloatingThenBothStartsAFreshTitle) {
+    setMode("both");
+    shell.applyDisplayMode();
+    ASSERT_NE(shell.statusItem(), nullptr);
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(shell.statusItem()->title(), QStringLiteral("↓ – ↑ –"));
+    shell.updateStatusTitle(512, 0);
+    EXPECT_EQ(shell.statusItem()->title(), QStringLiteral("↓ 512 B/s ↑ 0 B/s"));
+
+    setMode("floating");
+    shell.applyDisplayMode();
+    EXPECT_EQ(shell.statusItem(), nullptr);
+    EXPECT_TRUE(panel.isVisible());
+
+    setMode("both");
+    shell.applyDisplayMode();
+    ASSERT_NE(shell.statusItem(), nullptr);
+    EXPECT_EQ(shell.statusItem()->title(), QStringLiteral("↓ – ↑ –"));
+}
+
+TEST_F(AppShellTest, StatusMenuContents) {
+    today = DailyTraffic{1536, 0, {}};
+    setMode("both");
+    std::unique_ptr<QMenu> menu(shell.buildStatusMenu());
+    EXPECT_EQ(describe(*menu).join(u'\n'), QStringLiteral("今日 ↓ 1.5 KB ↑ 0 B [disabled]\n"
+                                                          "---\n"
+                                                          "📊 流量统计…\n"
+                                                          "⚡ 网络测速…\n"
+                                                          "显示模式 {悬浮球, 菜单栏, 两者 [on]}\n"
+                                                          "偏好设置…\n"
+                                                          "---\n"
+                                                          "退出 [Ctrl+Q]"));
+    QAction* both = findAction(*menu, QStringLiteral("两者"));
+    ASSERT_NE(both, nullptr);
+    EXPECT_EQ(both->data().toString(), QStringLiteral("both"));
+
+    today.reset();
+    setMode("nonsense");
+    menu.reset(shell.buildStatusMenu());
+    EXPECT_EQ(describe(*menu).first(), QStringLiteral("今日 ↓ 0 B ↑ 0 B [disabled]"));
+    EXPECT_EQ(describe(*menu)[4], QStringLiteral("显示模式 {悬浮球 [on], 菜单栏, 两者}"));
+}
+
+TEST_F(AppShellTest, ChoosingMenubarStoresItAndAppliesIt) {
+    panel.orderFrontRegardless();
+    setMode("both");
+    shell.applyDisplayMode();
+    std::unique_ptr<QMenu> menu(shell.buildStatusMenu());
+    findAction(*menu, QStringLiteral("菜单栏"))->trigger();
+    EXPECT_EQ(UserDefaults::stringValue(P::kDisplayMode), QStringLiteral("menubar"));
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_NE(shell.statusItem(), nullptr);
+
+    menu.reset(shell.buildStatusMenu());
+    findAction(*menu, QStringLiteral("悬浮球"))->trigger();
+    EXPECT_EQ(shell.statusItem(), nullptr);
+    EXPECT_TRUE(panel.isVisible());
+}
+
+TEST_F(AppShellTest, PreferencesCommandOpensTheSharedWindow) {
+    std::unique_ptr<QMenu> menu(shell.buildStatusMenu());
+    findAction(*menu, QStringLiteral("偏好设置…"))->trigger();
+    ASSERT_TRUE(PreferencesWindow::shared().window);
+    EXPECT_TRUE(PreferencesWindow::shared().window->isVisible());
+    PreferencesWindow::shared().window->close();
+    // Commands whose windows are not there yet do nothing, and nothing breaks.
+    findAction(*menu, QStringLiteral("📊 流量统计…"))->trigger();
+    findAction(*menu, QStringLiteral("⚡ 网络测速…"))->trigger();
+}
+
+TEST_F(AppShellTest, HostMenuIsRebuiltWhenItOpens) {
+    setMode("menubar");
+    shell.applyDisplayMode();
+    QMenu* hostMenu = shell.statusItem()->contextMenu();
+    ASSERT_NE(hostMenu, nullptr);
+    today = DailyTraffic{2048, 1024, {}};
+    Q_EMIT hostMenu->aboutToShow();
+    EXPECT_EQ(describe(*hostMenu).first(), QStringLiteral("今日 ↓ 2.0 KB ↑ 1.0 KB [disabled]"));
+    today = DailyTraffic{4096, 1024, {}};
+    Q_EMIT hostMenu->aboutToShow();
+    EXPECT_EQ(describe(*hostMenu).first(), QStringLiteral("今日 ↓ 4.0 KB ↑ 1.0 KB [disabled]"));
+    EXPECT_EQ(describe(*hostMenu).size(), 8);
+}
+
+TEST(StatusIcon, TwoLinesOnADarkRoundedSquare) {
+    const QImage image = StatusItem::renderIcon(QStringLiteral("1.2M"), QStringLiteral("35K"), 44);
+    image.save(screenshotDirectory() + QStringLiteral("/tray-icon.png"));
+    StatusItem::renderIcon(QStringLiteral("–"), QStringLiteral("–"), 22)
+        .save(screenshotDirectory() + QStringLiteral("/tray-icon-initial-22.png"));
+    ASSERT_EQ(image.size(), QSize(44, 44));
+    // Rounded corners stay transparent; the middle is the dark plate.
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(43, 43)), 0);
+    EXPECT_GT(qAlpha(image.pixel(22, 1)), 200);
+
+    // Each half holds light text pixels; the blue arrow sits on the upper, the green on the lower.
+    auto count = [&](int top, int bottom, auto predicate) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < 44; ++x)
+                n += predicate(image.pixelColor(x, y)) ? 1 : 0;
+        return n;
+    };
+    auto light = [](const QColor& c) { return c.red() > 180 && c.green() > 180 && c.blue() > 180; };
+    auto blue = [](const QColor& c) { return c.blue() > 180 && c.red() < 140; };
+    auto green = [](const QColor& c) { return c.green() > 160 && c.red() < 140 && c.blue() < 170; };
+    EXPECT_GT(count(0, 22, light), 20);
+    EXPECT_GT(count(22, 44, light), 20);
+    EXPECT_GT(count(0, 22, blue), 5);
+    EXPECT_EQ(count(22, 44, blue), 0);
+    EXPECT_GT(count(22, 44, green), 5);
+    EXPECT_EQ(count(0, 22, green), 0);
+    // The text stays inside the plate.
+    EXPECT_EQ(count(0, 1, light), 0);
+    EXPECT_EQ(count(43, 44, light), 0);
+}
+
+} // namespace
