@@ -1,11 +1,14 @@
 #include "app/DesktopApp.h"
 
 #include "app/FloatingPanel.h"
+#include "app/LaunchAtLogin.h"
 #include "app/PanelPlacement.h"
 #include "app/SpeedView.h"
+#include "common/NotificationCenter.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -19,7 +22,9 @@ std::optional<QRect> primaryAvailableGeometry() {
 
 } // namespace
 
-DesktopApp::DesktopApp(const Clock& clock) : m_sampler(clock) {}
+DesktopApp::DesktopApp(const Clock& clock)
+    : m_sampler(clock),
+      m_alert(clock, Notifier::system(), [] { return QApplication::activeWindow() != nullptr; }) {}
 
 DesktopApp::~DesktopApp() {
     delete m_panel;
@@ -35,17 +40,33 @@ void DesktopApp::start() {
     m_panel->setContentView(m_view);
     m_view->hostPanel = m_panel;
 
+    m_alert.ensureNotificationAuth();
+
     m_sampler.setBaseline(readInterfaceCounters());
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &DesktopApp::tick);
     m_timer.start();
 
+    NotificationCenter& center = NotificationCenter::instance();
+    center.observe(PreferencesCatalogue::kAlertThresholdsChanged, this,
+                   [this](const QVariant&) { m_alert.ensureNotificationAuth(); });
+    center.observe(PreferencesCatalogue::kDisplayModeChanged, this,
+                   [this](const QVariant&) { m_shell->applyDisplayMode(); });
+    setLaunchAtLogin(PreferencesCatalogue::isLaunchEnabled());
+    center.observe(PreferencesCatalogue::kLaunchAtLoginChanged, this, [](const QVariant& on) {
+        setLaunchAtLogin(on.typeId() == QMetaType::Bool && on.toBool());
+    });
+    m_shell = std::make_unique<AppShell>(m_panel, m_view, nullptr);
+
     m_panel->setWindowOpacity(PanelPlacement::initialOpacity(
         UserDefaults::doubleValue(PreferencesCatalogue::kWidgetOpacity)));
     m_panel->orderFrontRegardless();
+    m_shell->applyDisplayMode();
 }
 
 void DesktopApp::tick() {
     const TickResult result = m_sampler.tick(readInterfaceCounters());
+    m_alert.checkThresholdAlert(result.down, result.up);
+    m_shell->updateStatusTitle(result.down, result.up);
     m_view->recordTick(result);
 }
