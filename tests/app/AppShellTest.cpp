@@ -1,5 +1,6 @@
 #include "app/AppShell.h"
 #include "app/FloatingPanel.h"
+#include "app/MenuDescription.h"
 #include "app/SpeedView.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/PreferencesWindow.h"
@@ -14,39 +15,6 @@
 namespace {
 
 using P = PreferencesCatalogue;
-
-QStringList describe(const QMenu& menu) {
-    QStringList rows;
-    for (QAction* action : menu.actions()) {
-        if (action->isSeparator()) {
-            rows << QStringLiteral("---");
-            continue;
-        }
-        QString row = action->text();
-        if (!action->isEnabled())
-            row += QStringLiteral(" [disabled]");
-        if (action->isChecked())
-            row += QStringLiteral(" [on]");
-        if (!action->shortcut().isEmpty())
-            row += QStringLiteral(" [") + action->shortcut().toString() + u']';
-        if (action->menu())
-            row +=
-                QStringLiteral(" {") + describe(*action->menu()).join(QStringLiteral(", ")) + u'}';
-        rows << row;
-    }
-    return rows;
-}
-
-QAction* findAction(const QMenu& menu, const QString& text) {
-    for (QAction* action : menu.actions()) {
-        if (action->text() == text)
-            return action;
-        if (action->menu())
-            if (QAction* inner = findAction(*action->menu(), text))
-                return inner;
-    }
-    return nullptr;
-}
 
 class AppShellTest : public testing::Test {
 protected:
