@@ -28,7 +28,8 @@ QFont systemFont(QFont::Weight weight) {
     return font;
 }
 
-void paintBackground(QPainter& painter, const QSizeF& size) {
+void paintBackgroundShape(QPainter& painter, const QSizeF& size) {
+    painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
     path.addRoundedRect(QRectF(QPointF(0, 0), size).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius,
                         kCornerRadius);
@@ -90,18 +91,27 @@ void paintHandle(QPainter& painter, const SpeedBallPainter::Content& content) {
 
 } // namespace
 
-namespace SpeedBallPainter {
+const QImage& SpeedBallPainter::background(const QSizeF& size, qreal devicePixelRatio) {
+    const QSize pixels = (size * devicePixelRatio).toSize();
+    if (m_background.size() != pixels || m_background.devicePixelRatio() != devicePixelRatio) {
+        m_background = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_background.setDevicePixelRatio(devicePixelRatio);
+        m_background.fill(Qt::transparent);
+        QPainter painter(&m_background);
+        paintBackgroundShape(painter, size);
+    }
+    return m_background;
+}
 
-void paint(QPainter& painter, const Content& content) {
+void SpeedBallPainter::paint(QPainter& painter, const Content& content) {
     painter.save();
+    painter.drawImage(QPointF(0, 0),
+                      background(content.size, painter.device()->devicePixelRatioF()));
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    paintBackground(painter, content.size);
     paintRow(painter, QStringLiteral("↑"), kUpColor, kUpRowY, content.uploadSpeed);
     paintRow(painter, QStringLiteral("↓"), kDownColor, kDownRowY, content.downloadSpeed);
     paintSparkline(painter, content);
     paintHandle(painter, content);
     painter.restore();
 }
-
-} // namespace SpeedBallPainter

@@ -59,8 +59,8 @@ void SpeedView::resetStats() {
     update();
 }
 
-void SpeedView::draw(QPainter& painter) const {
-    SpeedBallPainter::paint(
+void SpeedView::draw(QPainter& painter) {
+    m_painter.paint(
         painter, {QSizeF(size()), uploadSpeed, downloadSpeed, upHistory, downHistory, tuckedEdge});
 }
 

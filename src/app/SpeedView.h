@@ -54,7 +54,7 @@ public:
 
     // Takes one tick's rates and bytes into the rates, peaks, totals and histories.
     void recordTick(const TickResult& tick);
-    void draw(QPainter& painter) const;
+    void draw(QPainter& painter);
 
     // The stored opacity; 0 or less (or never stored) reads as 1.0.
     double currentOpacity() const;
@@ -102,6 +102,7 @@ private:
     QRect settledFrame() const;
     void animateFrame(const QRect& frame);
 
+    SpeedBallPainter m_painter;
     QPropertyAnimation* m_frameAnimation;
     QPropertyAnimation* m_opacityAnimation;
 };

@@ -14,7 +14,7 @@ using TuckEdge = SpeedView::TuckEdge;
 constexpr int kBar = 30;
 constexpr int kBarColumn = 108;
 
-QImage render(const SpeedView& view, const char* name) {
+QImage render(SpeedView& view, const char* name) {
     QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
