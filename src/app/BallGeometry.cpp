@@ -67,6 +67,11 @@ ReleaseAction releaseAction(TuckEdge tucked, bool dragMoved, const QRect& frame,
     return {ReleaseAction::tuck, zone};
 }
 
+QRect pulledInside(const QRect& frame, const QRect& visible) {
+    const int x = std::min(std::max(frame.x(), visible.x()), rightOf(visible) - frame.width());
+    return QRect(QPoint(x, clampedY(frame.y(), frame.height(), visible)), frame.size());
+}
+
 QRect onScreenPart(const QRect& frame, TuckEdge tucked) {
     switch (tucked) {
     case TuckEdge::left:

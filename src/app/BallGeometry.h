@@ -50,6 +50,8 @@ struct ReleaseAction {
 ReleaseAction releaseAction(TuckEdge tucked, bool dragMoved, const QRect& frame,
                             const QRect& visible);
 
+// The frame moved the least distance to lie inside the visible area (as far as it fits).
+QRect pulledInside(const QRect& frame, const QRect& visible);
 // The part of the frame meant to be on screen: the peek strip of a tucked ball, else all of it.
 // A ball tucked against an edge between two screens belongs to the screen of its strip.
 QRect onScreenPart(const QRect& frame, TuckEdge tucked);

@@ -23,6 +23,13 @@ void push(std::vector<double>& history, double value) {
     history.back() = value;
 }
 
+QList<QRect> screenAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.append(screen->geometry());
+    return areas;
+}
+
 QPropertyAnimation* makeAnimation(const QByteArray& property, QObject* parent) {
     auto* animation = new QPropertyAnimation(parent);
     animation->setPropertyName(property);
@@ -72,12 +79,8 @@ void SpeedView::paintEvent(QPaintEvent*) {
 QScreen* SpeedView::screenHolding(const QRect& part) const {
     if (!hostPanel)
         return nullptr;
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    QList<QRect> areas;
-    for (const QScreen* screen : screens)
-        areas.append(screen->geometry());
-    const int index = BallGeometry::screenIndexForFrame(part, areas);
-    return index >= 0 ? screens[index] : hostPanel->screen();
+    const int index = BallGeometry::screenIndexForFrame(part, screenAreas());
+    return index >= 0 ? QGuiApplication::screens()[index] : hostPanel->screen();
 }
 
 QScreen* SpeedView::panelScreen() const {
@@ -209,15 +212,18 @@ void SpeedView::restoreTuckState() {
     const QScreen* screen = panelScreen();
     if (!screen)
         return;
+    const QRect visible = screen->availableGeometry();
+    // A frame saved on a screen that is gone would leave the ball where nobody can see it.
+    const QRect frame = hostPanel->geometry();
+    if (BallGeometry::screenIndexForFrame(frame, screenAreas()) < 0)
+        hostPanel->setGeometry(BallGeometry::pulledInside(frame, visible));
     const TuckEdge stored = BallGeometry::edgeFromText(
         UserDefaults::stringValue(PreferencesCatalogue::kWidgetTucked).value_or(QString()));
     if (stored == TuckEdge::none)
         return;
     tuckedEdge = stored;
-    const QRect tucked =
-        BallGeometry::tuckedFrame(stored, hostPanel->y(), screen->availableGeometry());
     // The full tucked frame, so even a hand-edited wider stored frame peeks exactly the strip.
-    hostPanel->setGeometry(tucked);
+    hostPanel->setGeometry(BallGeometry::tuckedFrame(stored, hostPanel->y(), visible));
     update();
 }
 

@@ -67,7 +67,8 @@ public:
     // Slides the panel back out, flush with the edge it was tucked against, and saves it.
     void expand(TuckEdge edge, const QRect& visible);
     void saveTuckState();
-    // Re-applies a stored tuck edge without animation; called once the panel is shown.
+    // Re-applies a stored tuck edge without animation; called once the panel is shown. A panel
+    // opened wholly off every screen (its screen was unplugged) is first brought back.
     void restoreTuckState();
     // Stores the panel's frame while it is untucked.
     void saveExpandedFrame();

@@ -114,6 +114,12 @@ TEST(BallGeometry, TuckedBallBelongsToTheScreenOfItsPeekStrip) {
     EXPECT_EQ(onScreenPart(ballAt(5, 6), TuckEdge::none), ballAt(5, 6));
 }
 
+TEST(BallGeometry, PullingAFrameBackInside) {
+    EXPECT_EQ(pulledInside(ballAt(2500, 1500), kScreen), ballAt(1704, 988));
+    EXPECT_EQ(pulledInside(ballAt(-900, -40), kOffsetScreen), ballAt(1920, 28));
+    EXPECT_EQ(pulledInside(ballAt(300, 200), kScreen), ballAt(300, 200));
+}
+
 TEST(BallGeometry, TuckEdgeText) {
     EXPECT_EQ(edgeText(TuckEdge::left), QStringLiteral("left"));
     EXPECT_EQ(edgeText(TuckEdge::right), QStringLiteral("right"));

@@ -299,6 +299,22 @@ TEST_F(BallPanelTest, StartUpRestoresTheTuckAtTheSavedHeight) {
     EXPECT_EQ(second.panel()->geometry(), QRect(1734, 50, 216, 92));
 }
 
+TEST_F(BallPanelTest, StartUpBringsBackABallSavedOnAScreenThatIsGone) {
+    UserDefaults::setString(Catalogue::kWidgetFrame, QStringLiteral("{{4000, 300}, {216, 92}}"));
+    DesktopApp app;
+    app.start();
+    const QRect visible = app.panel()->screen()->availableGeometry();
+    EXPECT_TRUE(visible.contains(app.panel()->geometry()));
+    EXPECT_EQ(app.panel()->geometry().right() + 1, visible.right() + 1);
+
+    UserDefaults::setString(Catalogue::kWidgetTucked, QStringLiteral("left"));
+    DesktopApp tucked;
+    tucked.start();
+    EXPECT_EQ(tucked.view()->tuckedEdge, TuckEdge::left);
+    EXPECT_TRUE(visible.intersects(tucked.panel()->geometry()));
+    EXPECT_EQ(tucked.panel()->width(), 216);
+}
+
 TEST_F(BallPanelTest, StartUpIgnoresAnUnknownTuckEdge) {
     UserDefaults::setString(Catalogue::kWidgetFrame, QStringLiteral("{{500, 300}, {216, 92}}"));
     UserDefaults::setString(Catalogue::kWidgetTucked, QStringLiteral("up"));
