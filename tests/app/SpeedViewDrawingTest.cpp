@@ -150,6 +150,28 @@ TEST(SpeedViewDrawing, ResetEmptiesTheSparklineAtOnce) {
         EXPECT_EQ(after.pixelColor(199, y), background) << y;
 }
 
+TEST(SpeedViewDrawing, HighDensityPaintingKeepsTheGeometry) {
+    SpeedView view;
+    view.downHistory[kBar] = 2048;
+    for (int pass = 0; pass < 2; ++pass) { // the second pass reuses the cached background
+        QImage image(view.size() * 2, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        view.draw(painter);
+        painter.end();
+        EXPECT_TRUE(isBlue(image.pixelColor(2 * kBarColumn + 1, 2 * 70))) << pass;
+        EXPECT_TRUE(isBackground(image.pixelColor(2 * 100, 2 * 86))) << pass;
+        EXPECT_TRUE(isBackground(image.pixelColor(2 * 200, 2 * 86))) << pass;
+        EXPECT_EQ(image.pixelColor(1, 1).alpha(), 0) << pass;
+        EXPECT_EQ(image.pixelColor(2 * 216 - 2, 2 * 92 - 2).alpha(), 0) << pass;
+    }
+    // Back at ratio 1 the cache follows.
+    const QImage plain = render(view, "after-hidpi");
+    EXPECT_TRUE(isBackground(plain.pixelColor(100, 86)));
+    EXPECT_EQ(plain.pixelColor(1, 1).alpha(), 0);
+}
+
 TEST(SpeedViewDrawing, WidgetPaintsTheSameAsDraw) {
     SpeedView view;
     view.downHistory[kBar] = 2048;
