@@ -1,0 +1,5 @@
+#include "platform/ProcessTraffic.h"
+
+std::unique_ptr<ProcessTraffic> ProcessTraffic::create() {
+    return nullptr;
+}
