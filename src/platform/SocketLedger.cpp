@@ -31,9 +31,9 @@ void SocketLedger::update(const std::vector<TcpSocketCounts>& live, const OwnerL
             tracked.received = std::max(tracked.received, socket.received);
             tracked.sent = std::max(tracked.sent, socket.sent);
             stillLive.emplace(socket.cookie, std::move(tracked));
-        } else if (m_unowned.count(socket.cookie) || socket.inode == 0) {
+        } else if (m_unowned.count(socket.cookie)) {
             stillUnowned.insert(socket.cookie);
-        } else {
+        } else if (socket.inode != 0) { // 0: not yet accepted, or already closed
             fresh.push_back(&socket);
             freshInodes.insert(socket.inode);
         }

@@ -70,6 +70,15 @@ TEST(SocketLedger, LoopbackUnownedAndOrphanSocketsAreNotCounted) {
     EXPECT_TRUE(ledger.sample().empty());
 }
 
+TEST(SocketLedger, SocketWithoutInodeIsLookedUpOnceItHasOne) {
+    Owners owners{{{21, QStringLiteral("server")}}};
+    SocketLedger ledger;
+    ledger.update({socket(1, 0, 10, 0)}, owners.lookup()); // accepted by the kernel only
+    EXPECT_EQ(owners.lookups, 0);
+    ledger.update({socket(1, 21, 30, 0)}, owners.lookup());
+    EXPECT_EQ(ledger.sample().at(QStringLiteral("server")), Counts(30, 0));
+}
+
 TEST(SocketLedger, CountsNeverFall) {
     Owners owners{{{11, QStringLiteral("a")}}};
     SocketLedger ledger;

@@ -50,30 +50,39 @@ bool isLoopback(int family, const __be32* address) {
     return address[0] == 0 && address[1] == 0 && address[2] == 0 && address[3] == htonl(1);
 }
 
-void parseOne(const nlmsghdr* header, std::vector<TcpSocketCounts>& out) {
-    if (header->nlmsg_len < NLMSG_LENGTH(sizeof(inet_diag_msg)))
+// Reads a T at offset; the buffer need not be aligned.
+template <typename T> bool readAt(QByteArrayView buffer, qsizetype offset, T& out) {
+    if (offset < 0 || buffer.size() - offset < qsizetype(sizeof(T)))
+        return false;
+    std::memcpy(&out, buffer.data() + offset, sizeof(T));
+    return true;
+}
+
+void parseOne(QByteArrayView message, std::vector<TcpSocketCounts>& out) {
+    inet_diag_msg diag{};
+    if (!readAt(message, NLMSG_HDRLEN, diag))
         return;
-    const auto* message = static_cast<const inet_diag_msg*>(NLMSG_DATA(header));
-    if (message->idiag_family != AF_INET && message->idiag_family != AF_INET6)
+    if (diag.idiag_family != AF_INET && diag.idiag_family != AF_INET6)
         return;
     TcpSocketCounts socket;
-    socket.cookie = (quint64(message->id.idiag_cookie[1]) << 32) | message->id.idiag_cookie[0];
-    socket.inode = message->idiag_inode;
-    socket.loopback = isLoopback(message->idiag_family, message->id.idiag_src) &&
-                      isLoopback(message->idiag_family, message->id.idiag_dst);
-    int remaining = int(header->nlmsg_len - NLMSG_LENGTH(sizeof(inet_diag_msg)));
-    for (auto* attribute = reinterpret_cast<const rtattr*>(reinterpret_cast<const char*>(message) +
-                                                           NLMSG_ALIGN(sizeof(inet_diag_msg)));
-         RTA_OK(attribute, remaining); attribute = RTA_NEXT(attribute, remaining)) {
-        if (attribute->rta_type != INET_DIAG_INFO)
-            continue;
+    socket.cookie = (quint64(diag.id.idiag_cookie[1]) << 32) | diag.id.idiag_cookie[0];
+    socket.inode = diag.idiag_inode;
+    socket.loopback = isLoopback(diag.idiag_family, diag.id.idiag_src) &&
+                      isLoopback(diag.idiag_family, diag.id.idiag_dst);
+    qsizetype offset = NLMSG_HDRLEN + qsizetype(NLMSG_ALIGN(sizeof(inet_diag_msg)));
+    rtattr attribute{};
+    while (readAt(message, offset, attribute) && attribute.rta_len >= sizeof(rtattr) &&
+           attribute.rta_len <= message.size() - offset) {
         constexpr size_t kNeeded = offsetof(tcp_info, tcpi_bytes_received) + sizeof(__u64);
-        if (RTA_PAYLOAD(attribute) < kNeeded)
-            continue;
-        tcp_info info{};
-        std::memcpy(&info, RTA_DATA(attribute), std::min(RTA_PAYLOAD(attribute), sizeof info));
-        socket.received = info.tcpi_bytes_received;
-        socket.sent = info.tcpi_bytes_acked;
+        const size_t payload = attribute.rta_len - RTA_LENGTH(0);
+        if (attribute.rta_type == INET_DIAG_INFO && payload >= kNeeded) {
+            tcp_info info{};
+            std::memcpy(&info, message.data() + offset + RTA_LENGTH(0),
+                        std::min(payload, sizeof info));
+            socket.received = info.tcpi_bytes_received;
+            socket.sent = info.tcpi_bytes_acked;
+        }
+        offset += RTA_ALIGN(attribute.rta_len);
     }
     out.push_back(socket);
 }
@@ -117,13 +126,15 @@ bool dumpFamily(int fd, int family, std::vector<TcpSocketCounts>& out) {
 namespace SockDiag {
 
 bool parseMessages(QByteArrayView buffer, std::vector<TcpSocketCounts>& out) {
-    int remaining = int(buffer.size());
-    for (auto* header = reinterpret_cast<const nlmsghdr*>(buffer.data());
-         NLMSG_OK(header, remaining); header = NLMSG_NEXT(header, remaining)) {
-        if (header->nlmsg_type == NLMSG_DONE || header->nlmsg_type == NLMSG_ERROR)
+    qsizetype offset = 0;
+    nlmsghdr header{};
+    while (readAt(buffer, offset, header) && header.nlmsg_len >= sizeof(nlmsghdr) &&
+           header.nlmsg_len <= buffer.size() - offset) {
+        if (header.nlmsg_type == NLMSG_DONE || header.nlmsg_type == NLMSG_ERROR)
             return false;
-        if (header->nlmsg_type == SOCK_DIAG_BY_FAMILY)
-            parseOne(header, out);
+        if (header.nlmsg_type == SOCK_DIAG_BY_FAMILY)
+            parseOne(buffer.sliced(offset, header.nlmsg_len), out);
+        offset += NLMSG_ALIGN(header.nlmsg_len);
     }
     return true;
 }
