@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BallMenus.h"
 #include "app/StatusItem.h"
 #include "app/StatusMenuHandler.h"
 #include "traffic/DailyTraffic.h"
@@ -35,6 +36,9 @@ public:
 
     // A new status menu, current as of now; the caller owns it.
     QMenu* buildStatusMenu();
+    // The ball's menus, current as of now; the caller owns them.
+    QMenu* buildBallMenu();
+    QMenu* buildContextMenu();
 
     StatusItem* statusItem() const { return m_statusItem.get(); }
     StatusMenuHandler& statusHandler() { return m_statusHandler; }
@@ -43,6 +47,13 @@ public:
     QPointer<QWidget> historyWindow;
 
 private:
+    // A click on the untucked ball: its menu at the pointer.
+    void showBallMenu(QPoint globalPos);
+    // A right click: the context menu beside the ball.
+    void showContextMenu(QPoint globalPos);
+    BallMenuState ballMenuState() const;
+    BallMenuActions ballMenuActions();
+
     QPointer<FloatingPanel> m_panel;
     QPointer<SpeedView> m_view;
     TodaySource m_today;

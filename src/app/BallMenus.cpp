@@ -7,8 +7,6 @@
 #include <QMenu>
 #include <QWidgetAction>
 
-#include <cmath>
-
 namespace BallMenus {
 
 namespace {
@@ -48,7 +46,7 @@ void addOpacityMenu(QMenu& menu, const BallMenuState& state, const BallMenuActio
         });
         item->setData(value);
         item->setCheckable(true);
-        item->setChecked(std::abs(state.currentOpacity - value) < 0.01);
+        item->setChecked(BallOpacity::presetIsCurrent(state.currentOpacity, value));
     }
     auto* slider = new QWidgetAction(opacity);
     slider->setDefaultWidget(

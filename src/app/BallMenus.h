@@ -1,12 +1,12 @@
 #pragma once
 
+#include "app/BallOpacity.h"
 #include "traffic/DailyTraffic.h"
 
 #include <QString>
 
 #include <functional>
 #include <optional>
-#include <utility>
 #include <vector>
 
 class QMenu;
@@ -22,7 +22,7 @@ struct BallMenuState {
     bool panelHidden = false;
     bool tucked = false;
     double currentOpacity = 1.0;
-    std::vector<std::pair<QString, double>> opacityPresets;
+    std::vector<BallOpacity::Preset> opacityPresets;
 };
 
 // What the ball's menus do.

@@ -7,8 +7,10 @@
 #include "common/NotificationCenter.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
+#include "traffic/TrafficRecorder.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -40,6 +42,11 @@ void DesktopApp::start() {
     m_panel->setContentView(m_view);
     m_view->hostPanel = m_panel;
 
+    TrafficRecorder& recorder = TrafficRecorder::shared();
+    recorder.startTimers();
+    connect(qApp, &QCoreApplication::aboutToQuit, &recorder, &TrafficRecorder::stopAndSave,
+            Qt::UniqueConnection);
+
     m_alert.ensureNotificationAuth();
 
     m_sampler.setBaseline(readInterfaceCounters());
@@ -56,16 +63,19 @@ void DesktopApp::start() {
     center.observe(PreferencesCatalogue::kLaunchAtLoginChanged, this, [](const QVariant& on) {
         setLaunchAtLogin(on.typeId() == QMetaType::Bool && on.toBool());
     });
-    m_shell = std::make_unique<AppShell>(m_panel, m_view, nullptr);
+    m_shell = std::make_unique<AppShell>(m_panel, m_view,
+                                         [] { return TrafficRecorder::shared().getToday(); });
 
     m_panel->setWindowOpacity(PanelPlacement::initialOpacity(
         UserDefaults::doubleValue(PreferencesCatalogue::kWidgetOpacity)));
     m_panel->orderFrontRegardless();
+    m_view->restoreTuckState();
     m_shell->applyDisplayMode();
 }
 
 void DesktopApp::tick() {
     const TickResult result = m_sampler.tick(readInterfaceCounters());
+    TrafficRecorder::shared().recordTotal(result.dUp, result.dDown);
     m_alert.checkThresholdAlert(result.down, result.up);
     m_shell->updateStatusTitle(result.down, result.up);
     m_view->recordTick(result);

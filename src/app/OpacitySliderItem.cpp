@@ -1,9 +1,9 @@
 #include "app/OpacitySliderItem.h"
 
+#include "app/BallOpacity.h"
+
 #include <QLabel>
 #include <QSlider>
-
-#include <cmath>
 
 OpacitySliderItem::OpacitySliderItem(double currentOpacity, std::function<void(int)> changed) {
     setFixedSize(220, 46);
@@ -17,8 +17,8 @@ OpacitySliderItem::OpacitySliderItem(double currentOpacity, std::function<void(i
 
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setGeometry(12, 6, 196, 20);
-    m_slider->setRange(10, 100);
-    m_slider->setValue(int(std::lround(currentOpacity * 100)));
+    m_slider->setRange(BallOpacity::kSliderMinimum, BallOpacity::kSliderMaximum);
+    m_slider->setValue(BallOpacity::toSliderPercent(currentOpacity));
     connect(m_slider, &QSlider::valueChanged, this, [changed = std::move(changed)](int value) {
         if (changed)
             changed(value);

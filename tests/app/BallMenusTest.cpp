@@ -21,7 +21,7 @@ const std::vector<std::pair<QString, double>> kPresets = {{QStringLiteral("100%ï
 class BallMenusTest : public testing::Test {
 protected:
     BallMenusTest() {
-        state.opacityPresets = kPresets;
+        state.opacityPresets.assign(BallOpacity::kPresets.begin(), BallOpacity::kPresets.end());
         actions.openHistoryWindow = [this] { calls << "history"; };
         actions.openSpeedTest = [this] { calls << "speedtest"; };
         actions.openPreferences = [this] { calls << "preferences"; };
