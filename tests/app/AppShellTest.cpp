@@ -8,7 +8,9 @@
 #include "support/Screenshots.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,7 @@ protected:
         for (const QString& key : UserDefaults::keys())
             UserDefaults::remove(key);
         panel.setContentView(view);
+        view->hostPanel = &panel;
     }
     void setMode(const char* raw) {
         UserDefaults::setString(P::kDisplayMode, QString::fromLatin1(raw));
@@ -136,6 +139,72 @@ TEST_F(AppShellTest, HostMenuIsRebuiltWhenItOpens) {
     Q_EMIT hostMenu->aboutToShow();
     EXPECT_EQ(describe(*hostMenu).first(), QStringLiteral("今日 ↓ 4.0 KB ↑ 1.0 KB [disabled]"));
     EXPECT_EQ(describe(*hostMenu).size(), 8);
+}
+
+// The menu that popped up last, closed again once looked at.
+std::unique_ptr<QMenu, void (*)(QMenu*)> poppedMenu() {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    return {menu, [](QMenu* m) {
+                if (m)
+                    m->close();
+            }};
+}
+
+TEST_F(AppShellTest, BallClickOpensTheBallMenuAtThePointer) {
+    today = DailyTraffic{3 * 1048576, 512, {}};
+    panel.orderFrontRegardless();
+    Q_EMIT view->clicked(QPoint(300, 200));
+    auto menu = poppedMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->pos(), QPoint(300, 200));
+    EXPECT_EQ(describe(*menu).first(), QStringLiteral("今日 ↓ 3.0 MB ↑ 512 B [disabled]"));
+    EXPECT_EQ(describe(*menu)[4], QStringLiteral("隐藏悬浮球"));
+}
+
+TEST_F(AppShellTest, ContextMenuSitsAboveABallNearTheBottomAndInsideTheRightEdge) {
+    const QRect visible = QGuiApplication::primaryScreen()->availableGeometry();
+    const int bottom = visible.y() + visible.height();
+    const int right = visible.x() + visible.width();
+    panel.setGeometry(right - 100, bottom - 100 - 92, 216, 92);
+    panel.orderFrontRegardless();
+    view->peakUp = 2048;
+    Q_EMIT view->contextMenuRequested(QPoint(right - 50, bottom - 150));
+    auto menu = poppedMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->actions().size(), 12);
+    EXPECT_EQ(describe(*menu).first(), QStringLiteral("峰值  ↑ 2.0 KB/s    ↓ 0 B/s [disabled]"));
+    // Pulled in to 220 from the right edge, and further when the menu is wider than that.
+    EXPECT_EQ(menu->x(), std::min(right - 220, right - menu->width()));
+    // Bottom edge 2 above the ball's top.
+    EXPECT_EQ(menu->y() + menu->height(), bottom - 100 - 92 - 2);
+}
+
+TEST_F(AppShellTest, ContextMenuCommandsActOnTheBall) {
+    panel.orderFrontRegardless();
+    view->peakDown = 5000;
+    view->totalUp = 77;
+    std::unique_ptr<QMenu> menu(shell.buildContextMenu());
+    findAction(*menu, QStringLiteral("重置统计"))->trigger();
+    EXPECT_EQ(view->peakDown, 0);
+    EXPECT_EQ(view->totalUp, 0u);
+
+    findAction(*menu, QStringLiteral("80%"))->trigger();
+    EXPECT_DOUBLE_EQ(UserDefaults::doubleValue(P::kWidgetOpacity), 0.8);
+    menu.reset(shell.buildContextMenu());
+    EXPECT_EQ(describe(*menu)[6],
+              QStringLiteral(
+                  "🎚 透明度 {100%（不透明）, 80% [on], 60%, 40%, 20%（极淡）, }"));
+
+    findAction(*menu, QStringLiteral("↔ 贴边收起"))->trigger();
+    EXPECT_NE(view->tuckedEdge, SpeedView::TuckEdge::none);
+    menu.reset(shell.buildContextMenu());
+    EXPECT_EQ(describe(*menu)[7], QStringLiteral("↔ 展开悬浮球"));
+
+    std::unique_ptr<QMenu> ballMenu(shell.buildBallMenu());
+    findAction(*ballMenu, QStringLiteral("隐藏悬浮球"))->trigger();
+    EXPECT_FALSE(panel.isVisible());
+    ballMenu.reset(shell.buildBallMenu());
+    EXPECT_EQ(describe(*ballMenu)[4], QStringLiteral("显示悬浮球"));
 }
 
 TEST(StatusIcon, TwoLinesOnADarkRoundedSquare) {
