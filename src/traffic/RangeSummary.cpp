@@ -1,12 +1,6 @@
 #include "traffic/RangeSummary.h"
 
 #include <algorithm>
-#include <limits>
-
-quint64 saturatingAdd(quint64 a, quint64 b) {
-    const quint64 sum = a + b;
-    return sum < a ? std::numeric_limits<quint64>::max() : sum;
-}
 
 QString dayKey(const QDate& date) {
     return date.toString(QStringLiteral("yyyy-MM-dd"));

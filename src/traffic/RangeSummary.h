@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/NetTotals.h"
 #include "traffic/DailyTraffic.h"
 
 #include <QDate>
@@ -49,6 +50,3 @@ std::vector<NamedAppTraffic> sortedApps(const std::map<QString, AppTraffic>& app
 // An application's share of the period's interface total (not of the applications' sum), as
 // a fraction; 0 when the period has no bytes. May exceed 1.
 double appShare(const AppTraffic& app, const RangeSummary& summary);
-
-// a + b, or the largest count when that would wrap.
-quint64 saturatingAdd(quint64 a, quint64 b);

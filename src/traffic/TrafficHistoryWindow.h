@@ -2,6 +2,7 @@
 
 #include "traffic/AppTableDataSource.h"
 #include "traffic/DailyTraffic.h"
+#include "traffic/RangeCalendarVC.h"
 #include "traffic/RangeMode.h"
 #include "traffic/RangeSummary.h"
 #include "traffic/TrafficExport.h"
@@ -21,7 +22,6 @@ class QMenu;
 class QPushButton;
 class QTableView;
 class QWidget;
-class RangeCalendarVC;
 class TrafficChartView;
 class TrafficSummaryCard;
 
@@ -111,7 +111,7 @@ private:
     QPointer<RangeCalendarVC> m_calendarPopover;
     QLabel* rangeInfo = nullptr;
     QPushButton* exportBtn = nullptr;
-    QPointer<QMenu> m_exportMenu;
+    QMenu* m_exportMenu = nullptr; // owned by the window
     TrafficSummaryCard* card = nullptr;
     QLabel* summaryLabel = nullptr;
 };
