@@ -56,6 +56,14 @@ void RangeCalendarVC::buildView() {
     next->setObjectName(QStringLiteral("nextMonth"));
     next->setGeometry(256, bar.top(), 32, bar.height());
     connect(next, &QPushButton::clicked, this, &RangeCalendarVC::nextMonth);
+    const QString navStyle =
+        QStringLiteral("QPushButton { background: %1; color: %2; border: 1px solid %3;"
+                       " border-radius: 5px; }"
+                       "QPushButton:pressed { background: %3; }")
+            .arg(cssColor(TrafficTheme::white(1.0, 0.08)), cssColor(TrafficTheme::textPrimary),
+                 cssColor(TrafficTheme::white(1.0, 0.16)));
+    prev->setStyleSheet(navStyle);
+    next->setStyleSheet(navStyle);
 
     // The container holds the week heads as well as the cells, so the heads stay visible.
     const int containerTop = CalendarGrid::weekHeadRect(0).top();
