@@ -291,6 +291,13 @@ void TrafficHistoryWindow::updateRangeField() {
         m_customStart == m_customEnd ? start : start + QStringLiteral(" ~ ") + dayKey(m_customEnd));
 }
 
+void TrafficHistoryWindow::setCustomRange(const QDate& start, const QDate& end) {
+    m_customStart = start;
+    m_customEnd = end;
+    updateRangeField();
+    refresh();
+}
+
 void TrafficHistoryWindow::openCalendar() {
     if (!m_window)
         return;
@@ -301,10 +308,7 @@ void TrafficHistoryWindow::openCalendar() {
     calendar->setWindowFlag(Qt::Popup);
     calendar->setAttribute(Qt::WA_DeleteOnClose);
     calendar->onConfirm = [this](const QDate& start, const QDate& end) {
-        m_customStart = start;
-        m_customEnd = end;
-        updateRangeField();
-        refresh();
+        setCustomRange(start, end);
         if (m_calendarPopover)
             m_calendarPopover->close();
         m_calendarPopover = nullptr;

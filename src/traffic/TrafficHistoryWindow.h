@@ -75,6 +75,8 @@ public:
     // Pops the calendar up below the range button.
     void openCalendar();
     void updateRangeField();
+    // Adopts start..end as the custom range and refreshes (what a calendar confirmation does).
+    void setCustomRange(const QDate& start, const QDate& end);
     // The calendar currently open, if any.
     RangeCalendarVC* calendarPopover() const { return m_calendarPopover; }
 
