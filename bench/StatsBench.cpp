@@ -1,6 +1,8 @@
 // Cost of the statistics window's refresh with ten years of history and 200 applications a
-// day: "本年" and a ten-year custom range, plus the pure aggregation and the CSV text alone.
+// day: "本年" and a ten-year custom range, plus the pure aggregation and the CSV text alone,
+// and the process walk behind a name seen for the first time.
 #include "common/Clock.h"
+#include "platform/RunningApps.h"
 #include "traffic/RangeSummary.h"
 #include "traffic/TrafficExport.h"
 #include "traffic/TrafficHistoryWindow.h"
@@ -85,6 +87,15 @@ void BuildCsvTenYears(benchmark::State& state) {
         benchmark::DoNotOptimize(TrafficExport::csvFileBytes(period, same));
 }
 BENCHMARK(BuildCsvTenYears)->Unit(benchmark::kMillisecond);
+
+// One uncached name: the running-process walk that the resolver does once per new name.
+void RunningApplicationsWalk(benchmark::State& state) {
+    std::size_t count = 0;
+    for (auto _ : state)
+        count = runningApplications().size();
+    state.counters["processes"] = double(count);
+}
+BENCHMARK(RunningApplicationsWalk)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,7 +1,8 @@
 #include "traffic/AppNameResolver.h"
 
-AppNameResolver::AppNameResolver(RunningAppsSource runningApps)
-    : m_runningApps(std::move(runningApps)) {}
+AppNameResolver::AppNameResolver(RunningAppsSource runningApps, const Clock& clock,
+                                 double reuseSeconds)
+    : m_runningApps(std::move(runningApps)), m_clock(clock), m_reuseSeconds(reuseSeconds) {}
 
 const std::map<QString, QString>& AppNameResolver::knownMap() {
     static const std::map<QString, QString> map = {
@@ -49,13 +50,22 @@ QString AppNameResolver::resolve(const QString& name) {
     return result;
 }
 
-QString AppNameResolver::lookUp(const QString& name) const {
+const std::vector<RunningApp>& AppNameResolver::runningApps() {
+    const double now = m_clock.elapsedSeconds();
+    if (!m_snapshotTime || now - *m_snapshotTime >= m_reuseSeconds || now < *m_snapshotTime) {
+        m_snapshot = m_runningApps();
+        m_snapshotTime = now;
+    }
+    return m_snapshot;
+}
+
+QString AppNameResolver::lookUp(const QString& name) {
     const auto known = knownMap().find(name);
     if (known != knownMap().end())
         return known->second;
     if (!m_runningApps || name.isEmpty())
         return name;
-    for (const RunningApp& app : m_runningApps()) {
+    for (const RunningApp& app : runningApps()) {
         if (app.executablePath.isEmpty())
             continue;
         const QStringView file = QStringView(app.executablePath)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Clock.h"
 #include "platform/RunningApps.h"
 
 #include <QHash>
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 // Turns a recorded process name into the name the statistics window and exports show: a fixed
@@ -16,7 +18,10 @@ class AppNameResolver {
 public:
     using RunningAppsSource = std::function<std::vector<RunningApp>()>;
 
-    explicit AppNameResolver(RunningAppsSource runningApps);
+    // A list of running applications is reused for reuseSeconds on clock, so a table of many
+    // new names walks the processes once rather than once per name.
+    explicit AppNameResolver(RunningAppsSource runningApps, const Clock& clock = Clock::system(),
+                             double reuseSeconds = 2.0);
 
     // Never empty for a non-empty name. Consults the running applications at most once per
     // distinct name.
@@ -29,8 +34,13 @@ public:
     static const std::map<QString, QString>& knownMap();
 
 private:
-    QString lookUp(const QString& name) const;
+    QString lookUp(const QString& name);
+    const std::vector<RunningApp>& runningApps();
 
     RunningAppsSource m_runningApps;
+    const Clock& m_clock;
+    double m_reuseSeconds;
+    std::vector<RunningApp> m_snapshot;
+    std::optional<double> m_snapshotTime;
     QHash<QString, QString> m_cache;
 };

@@ -1,19 +1,29 @@
 #include "traffic/AppNameResolver.h"
 
+#include "support/FakeClock.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 // A fake desktop whose process list can change between calls, counting its consultations.
+// Its clock moves 10 s per consultation unless a test holds it, so each new name sees the
+// list as it is then.
 struct FakeDesktop {
     std::vector<RunningApp> apps;
     int calls = 0;
+    FakeClock clock;
+    bool clockRuns = true;
 
     AppNameResolver resolver() {
-        return AppNameResolver([this] {
-            ++calls;
-            return apps;
-        });
+        return AppNameResolver(
+            [this] {
+                ++calls;
+                if (clockRuns)
+                    clock.advance(10);
+                return apps;
+            },
+            clock);
     }
 };
 
@@ -71,6 +81,21 @@ TEST(AppNameResolver, FirstAnswerIsKeptForTheRun) {
     desktop.apps = {{"/usr/bin/Signal", "信号"}};
     EXPECT_EQ(resolver.resolve("Signal"), "信号");
     desktop.apps.clear();
+    EXPECT_EQ(resolver.resolve("Signal"), "信号");
+    EXPECT_EQ(desktop.calls, 2);
+}
+
+TEST(AppNameResolver, ManyNewNamesShareOneProcessWalk) {
+    FakeDesktop desktop;
+    desktop.clockRuns = false;
+    desktop.apps = {{"/usr/bin/Telegram", "电报"}};
+    auto resolver = desktop.resolver();
+    for (int i = 0; i < 50; ++i)
+        resolver.resolve(QStringLiteral("process-%1").arg(i));
+    EXPECT_EQ(resolver.resolve("Telegram"), "电报");
+    EXPECT_EQ(desktop.calls, 1);
+    desktop.clock.advance(2.5);
+    desktop.apps = {{"/usr/bin/Signal", "信号"}};
     EXPECT_EQ(resolver.resolve("Signal"), "信号");
     EXPECT_EQ(desktop.calls, 2);
 }
