@@ -5,6 +5,7 @@
 #include "settings/UserDefaults.h"
 #include "traffic/AppNameResolver.h"
 #include "traffic/RangeCalendarVC.h"
+#include "traffic/TailElidedLabel.h"
 #include "traffic/TrafficChartData.h"
 #include "traffic/TrafficChartView.h"
 #include "traffic/TrafficFont.h"
@@ -84,7 +85,7 @@ QPalette darkPalette(QPalette palette) {
 }
 
 QLabel* makeLabel(const QString& objectName, const QFont& font, const QColor& color) {
-    auto* label = new QLabel;
+    auto* label = new TailElidedLabel;
     label->setObjectName(objectName);
     label->setFont(font);
     QPalette palette = label->palette();
@@ -155,12 +156,11 @@ void TrafficHistoryWindow::build() {
     rangeField->setVisible(m_mode == RangeMode::custom);
     connect(rangeField, &QPushButton::clicked, this, &TrafficHistoryWindow::openCalendar);
     topBar->addWidget(rangeField);
-    topBar->addStretch(1);
 
     rangeInfo = makeLabel(QStringLiteral("rangeInfo"), trafficFont(11, QFont::Medium),
                           TrafficTheme::textDim);
     rangeInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    rangeInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // Right-aligned and stretching, the range text is also the bar's flexible space.
     topBar->addWidget(rangeInfo, 1);
 
     exportBtn = new QPushButton(QStringLiteral("导出 ▾"));
@@ -182,7 +182,6 @@ void TrafficHistoryWindow::build() {
     column->addSpacing(8);
     summaryLabel = makeLabel(QStringLiteral("summaryLabel"), trafficFont(12, QFont::Medium),
                              TrafficTheme::textSecondary);
-    summaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     summaryLabel->setContentsMargins(2, 0, 2, 0); // 18 from the edges
     column->addWidget(summaryLabel);
 

@@ -3,6 +3,7 @@
 #include "StatsFixture.h"
 #include "settings/UserDefaults.h"
 #include "traffic/RangeCalendarVC.h"
+#include "traffic/TailElidedLabel.h"
 #include "traffic/TrafficChartView.h"
 #include "traffic/TrafficTheme.h"
 
@@ -263,6 +264,15 @@ TEST_F(TrafficHistoryWindowTest, ResizeWidensChartAndKeepsRows) {
     EXPECT_EQ(chart->width(), 900 - 32);
     EXPECT_EQ(chart->height(), 196);
     EXPECT_EQ(child<QTableView>(*history, "tableView")->model()->rowCount(), 4);
+
+    // At the minimum width the range label still fits; squeezed further, it ends in "…".
+    window->resize(540, 600);
+    window->layout()->activate();
+    auto* rangeInfo = child<TailElidedLabel>(*history, "rangeInfo");
+    EXPECT_EQ(rangeInfo->shownText(), rangeInfo->text());
+    rangeInfo->resize(80, rangeInfo->height());
+    EXPECT_TRUE(rangeInfo->shownText().endsWith(QChar(0x2026)));
+    EXPECT_EQ(rangeInfo->toolTip(), rangeInfo->text());
 }
 
 TEST_F(TrafficHistoryWindowTest, RendersDarkWithCardChartAndTable) {
