@@ -144,6 +144,8 @@ void TrafficHistoryWindow::build() {
     topBar->setSpacing(10);
     modePopUp = new QComboBox;
     modePopUp->setObjectName(QStringLiteral("modePopUp"));
+    modePopUp->setFont(trafficFont(12, QFont::Medium));
+    modePopUp->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (int raw = 0; raw < kRangeModeCount; ++raw)
         modePopUp->addItem(rangeModeTitle(*rangeModeFromRaw(raw)));
     modePopUp->setCurrentIndex(rawValue(m_mode));

@@ -161,6 +161,11 @@ TEST_F(TrafficHistoryWindowTest, CustomRangeThroughTheCalendar) {
     EXPECT_TRUE(rangeField->isVisible());
     EXPECT_EQ(rangeField->text(), "2026-11-30 ~ 2026-12-06");
     EXPECT_EQ(history->rangeDays(), 7);
+    history->window()->layout()->activate();
+    grabAndSave(*history->window(), "stats-window-custom");
+    // The range button sits right of the period menu, on the same row.
+    auto* modes = child<QComboBox>(*history, "modePopUp");
+    EXPECT_EQ(rangeField->x(), modes->geometry().right() + 1 + 10);
     EXPECT_EQ(history->calendarPopover(), nullptr);
 
     rangeField->click();
