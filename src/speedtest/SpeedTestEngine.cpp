@@ -197,6 +197,11 @@ void SpeedTestEngine::enterProbing() {
         return;
     }
     m_probePending = int(m_catalogue.download.size());
+    if (m_probePending == 0) {
+        // Nothing to probe would otherwise leave the run waiting for ever.
+        finishProbingIfReady();
+        return;
+    }
     for (const SpeedTestNode& node : m_catalogue.download)
         probeNode(node, 0);
 }

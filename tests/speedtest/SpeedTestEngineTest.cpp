@@ -193,13 +193,15 @@ TEST_F(SpeedTestEngineTest, AllProbesFailingGoesOnInCatalogueOrderAndFailsInLate
     EXPECT_EQ(transport.countStarted(kTunaPing), 2 + 8);
 }
 
-TEST_F(SpeedTestEngineTest, EmptyCatalogueFailsWhenProbingEnds) {
+TEST_F(SpeedTestEngineTest, EmptyCatalogueFailsAtOnce) {
     NodeCatalogue empty;
     makeEngine(empty);
     engine->start();
-    EXPECT_EQ(engine->phase(), Phase::probing); // nothing to probe: the run waits for stop()
-    engine->stop();
     EXPECT_EQ(phases, (std::vector{Phase::probing, Phase::idle}));
+    EXPECT_EQ(errors, std::vector<QString>{"无法连接任何测速节点，请检查网络"});
+    EXPECT_EQ(engine->phase(), Phase::idle);
+    scheduler.advance(1);
+    EXPECT_TRUE(ticks.empty());
 }
 
 TEST_F(SpeedTestEngineTest, StopDuringProbingIgnoresLateAnswers) {
