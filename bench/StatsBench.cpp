@@ -6,6 +6,7 @@
 #include "traffic/RangeSummary.h"
 #include "traffic/TrafficExport.h"
 #include "traffic/TrafficHistoryWindow.h"
+#include "traffic/TrafficRecorder.h"
 
 #include <QApplication>
 
@@ -35,7 +36,7 @@ const TrafficData& history() {
             DailyTraffic day{quint64(1000000 + d), quint64(500000 + d), {}};
             for (int a = 0; a < kApps; ++a)
                 day.apps[QStringLiteral("process-%1").arg(a)] = {quint64(a * 1000 + d), quint64(a)};
-            built[dayKey(last.addDays(-d))] = std::move(day);
+            built[TrafficRecorder::dateString(last.addDays(-d))] = std::move(day);
         }
         return built;
     }();

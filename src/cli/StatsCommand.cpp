@@ -1,12 +1,18 @@
 #include "cli/StatsCommand.h"
 
+#include "app/Brand.h"
 #include "cli/CommandLine.h"
 #include "cli/Terminal.h"
 #include "common/CFormat.h"
 #include "common/Clock.h"
 #include "traffic/AppNameResolver.h"
 #include "traffic/RangeMode.h"
+#include "traffic/TrafficFile.h"
 #include "traffic/TrafficFormat.h"
+#include "traffic/TrafficRecorder.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <cstdio>
 #include <optional>
@@ -93,6 +99,26 @@ std::variant<Options, QString> parseOptions(const QStringList& arguments) {
     return options;
 }
 
+// The recorded history, as the desktop program loads it; nothing when the file exists but
+// cannot be read or parsed (the reason is printed).
+std::optional<TrafficData> loadHistory() {
+    const std::optional<QString> directory = Brand::supportDirectory();
+    if (!directory)
+        return TrafficData{};
+    const QString path = QDir(*directory).filePath(TrafficRecorder::kFileName);
+    QFile file(path);
+    if (!file.exists())
+        return TrafficData{};
+    if (!file.open(QIODevice::ReadOnly)) {
+        printError(QStringLiteral("无法读取流量文件“%1”：%2\n").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    std::optional<TrafficData> data = TrafficFile::parse(file.readAll());
+    if (!data)
+        printError(QStringLiteral("流量文件“%1”不是有效的 JSON\n").arg(path));
+    return data;
+}
+
 QString padLeft(const QString& text, int width) {
     return text.rightJustified(width, QLatin1Char(' '));
 }
@@ -103,9 +129,10 @@ namespace StatsCommand {
 
 QString summaryText(const ExportPeriod& period, const DisplayNameOf& displayName) {
     const RangeSummary summary = period.summary.value_or(RangeSummary{});
-    QString text = QStringLiteral("区间 %1 ~ %2  ·  共 %3 天\n")
-                       .arg(dayKey(period.from), dayKey(period.to))
-                       .arg(rangeDays(period.from, period.to));
+    QString text =
+        QStringLiteral("区间 %1 ~ %2  ·  共 %3 天\n")
+            .arg(TrafficRecorder::dateString(period.from), TrafficRecorder::dateString(period.to))
+            .arg(rangeDays(period.from, period.to));
     text += QStringLiteral("下载 %1 · 上传 %2 · 合计 %3\n")
                 .arg(fmtBytesTraffic(summary.totalIn), fmtBytesTraffic(summary.totalOut),
                      fmtBytesTraffic(saturatingAdd(summary.totalIn, summary.totalOut)));
@@ -133,6 +160,15 @@ QString summaryText(const ExportPeriod& period, const DisplayNameOf& displayName
                 QLatin1Char('\n');
     }
     return text;
+}
+
+int run(const QStringList& arguments) {
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h")))
+        return runWith(arguments, {}, Clock::system(), {});
+    const std::optional<TrafficData> history = loadHistory();
+    if (!history)
+        return kExitFailure;
+    return runWith(arguments, *history, Clock::system(), &AppNameResolver::friendlyName);
 }
 
 int runWith(const QStringList& arguments, const TrafficData& history, const Clock& clock,

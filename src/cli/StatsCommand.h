@@ -13,6 +13,9 @@ namespace StatsCommand {
 
 inline constexpr const char* kSummary = "打印一个时间段的流量统计，或导出为 CSV / JSON";
 
+// Reads the traffic file of the application-support directory and runs over it.
+int run(const QStringList& arguments);
+
 // Runs over the given history; the period presets end on clock's day.
 int runWith(const QStringList& arguments, const TrafficData& history, const Clock& clock,
             const DisplayNameOf& displayName);

@@ -1,10 +1,8 @@
 #include "traffic/RangeSummary.h"
 
-#include <algorithm>
+#include "traffic/TrafficRecorder.h"
 
-QString dayKey(const QDate& date) {
-    return date.toString(QStringLiteral("yyyy-MM-dd"));
-}
+#include <algorithm>
 
 QStringList dayKeys(const QDate& from, const QDate& to) {
     QStringList keys;
@@ -12,7 +10,7 @@ QStringList dayKeys(const QDate& from, const QDate& to) {
         return keys;
     keys.reserve(from.daysTo(to) + 1);
     for (QDate day = from; day.isValid() && day <= to; day = day.addDays(1))
-        keys.append(dayKey(day));
+        keys.append(TrafficRecorder::dateString(day));
     return keys;
 }
 

@@ -33,9 +33,6 @@ struct NamedAppTraffic {
     AppTraffic traffic;
 };
 
-// "yyyy-MM-dd" of a local calendar day.
-QString dayKey(const QDate& date);
-
 // The day keys from from to to, both included, ascending; empty when from is after to.
 QStringList dayKeys(const QDate& from, const QDate& to);
 

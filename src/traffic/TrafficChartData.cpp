@@ -1,20 +1,15 @@
 #include "traffic/TrafficChartData.h"
 
-#include <QDate>
+#include "traffic/TrafficRecorder.h"
 
 #include <map>
-
-QString dayLabel(const QString& key) {
-    const QDate date = QDate::fromString(key, QStringLiteral("yyyy-MM-dd"));
-    return date.isValid() ? date.toString(QStringLiteral("M/d")) : key;
-}
 
 std::vector<BarGroup> buildBarData(const std::vector<DayTotal>& perDay, int rangeDays) {
     std::vector<BarGroup> groups;
     if (rangeDays < kMonthlyFromDays) {
         groups.reserve(perDay.size());
         for (const DayTotal& day : perDay)
-            groups.push_back({dayLabel(day.date), day.inBytes, day.outBytes});
+            groups.push_back({TrafficRecorder::displayDate(day.date), day.inBytes, day.outBytes});
         return groups;
     }
     std::map<QString, std::size_t> groupOfMonth;

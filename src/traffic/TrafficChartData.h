@@ -21,6 +21,3 @@ inline constexpr int kMonthlyFromDays = 46;
 // The chart's groups for a period of rangeDays days: one per recorded day ("M/d") below
 // kMonthlyFromDays, else one per calendar month ("12月"), in order of first appearance.
 std::vector<BarGroup> buildBarData(const std::vector<DayTotal>& perDay, int rangeDays);
-
-// "M/d" of a day key; a text that is not a day key comes back unchanged.
-QString dayLabel(const QString& key);

@@ -3,6 +3,7 @@
 #include "app/Brand.h"
 #include "common/CFormat.h"
 #include "traffic/RangeMode.h"
+#include "traffic/TrafficRecorder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,8 +29,8 @@ QJsonValue jsonCount(quint64 value) {
 namespace TrafficExport {
 
 QString defaultExportName(const QDate& from, const QDate& to, const QString& ext) {
-    return QStringLiteral("netdial-") + dayKey(from) + QLatin1Char('-') + dayKey(to) +
-           QLatin1Char('.') + ext;
+    return QStringLiteral("netdial-") + TrafficRecorder::dateString(from) + QLatin1Char('-') +
+           TrafficRecorder::dateString(to) + QLatin1Char('.') + ext;
 }
 
 QString csvCell(const QString& text) {
@@ -49,8 +50,8 @@ QString buildCSV(const ExportPeriod& period, const DisplayNameOf& displayName) {
     const quint64 total = saturatingAdd(summary.totalIn, summary.totalOut);
     QString text;
     text += QStringLiteral("# ") + Brand::full + QStringLiteral(" 流量导出\n");
-    text += QStringLiteral("# 区间,") + dayKey(period.from) + QStringLiteral(" ~ ") +
-            dayKey(period.to) + QStringLiteral(",共") +
+    text += QStringLiteral("# 区间,") + TrafficRecorder::dateString(period.from) +
+            QStringLiteral(" ~ ") + TrafficRecorder::dateString(period.to) + QStringLiteral(",共") +
             QString::number(rangeDays(period.from, period.to)) + QStringLiteral("天\n");
     text += QStringLiteral("类型,下载,上传,合计\n");
     text += QStringLiteral("区间汇总,") + number(summary.totalIn) + QLatin1Char(',') +
@@ -108,8 +109,8 @@ QString buildJSON(const ExportPeriod& period, const DisplayNameOf& displayName) 
     const QJsonObject root{
         {QStringLiteral("app"), Brand::english},
         {QStringLiteral("version"), QStringLiteral("1.5")},
-        {QStringLiteral("from"), dayKey(period.from)},
-        {QStringLiteral("to"), dayKey(period.to)},
+        {QStringLiteral("from"), TrafficRecorder::dateString(period.from)},
+        {QStringLiteral("to"), TrafficRecorder::dateString(period.to)},
         {QStringLiteral("days"), rangeDays(period.from, period.to)},
         {QStringLiteral("summary"),
          QJsonObject{

@@ -10,6 +10,7 @@
 #include "traffic/TrafficChartView.h"
 #include "traffic/TrafficFont.h"
 #include "traffic/TrafficFormat.h"
+#include "traffic/TrafficRecorder.h"
 #include "traffic/TrafficSummaryCard.h"
 #include "traffic/TrafficTheme.h"
 
@@ -31,11 +32,6 @@
 namespace {
 
 constexpr int kInset = 16;
-
-const TrafficData& noHistory() {
-    static const TrafficData empty;
-    return empty;
-}
 
 QString chooseWithDialog(QWidget* parent, const QString& title, const QString& startPath,
                          const QString& ext) {
@@ -102,7 +98,7 @@ TrafficHistoryWindow::TrafficHistoryWindow(QObject* parent)
 TrafficHistoryWindow::TrafficHistoryWindow(Services services, QObject* parent)
     : QObject(parent), m_services(std::move(services)) {
     if (!m_services.data)
-        m_services.data = &noHistory;
+        m_services.data = []() -> const TrafficData& { return TrafficRecorder::shared().data(); };
     if (!m_services.clock)
         m_services.clock = &Clock::system();
     if (!m_services.displayName)
@@ -244,9 +240,9 @@ void TrafficHistoryWindow::refresh() {
 
     const qint64 n =
         range.from.isValid() && range.to.isValid() ? range.from.daysTo(range.to) + 1 : 1;
-    rangeInfo->setText(dayKey(range.from) + QStringLiteral(" ~ ") + dayKey(range.to) +
-                       QStringLiteral("  ·  共 ") + QString::number(qMax<qint64>(n, 1)) +
-                       QStringLiteral(" 天"));
+    rangeInfo->setText(TrafficRecorder::dateString(range.from) + QStringLiteral(" ~ ") +
+                       TrafficRecorder::dateString(range.to) + QStringLiteral("  ·  共 ") +
+                       QString::number(qMax<qint64>(n, 1)) + QStringLiteral(" 天"));
 
     chartView->setBarData(
         buildBarData(summary.perDay, int(qBound<qint64>(-1, n, qint64(1) << 30))));
@@ -287,9 +283,11 @@ void TrafficHistoryWindow::onModeChange(int index) {
 void TrafficHistoryWindow::updateRangeField() {
     if (!rangeField)
         return;
-    const QString start = dayKey(m_customStart);
-    rangeField->setText(
-        m_customStart == m_customEnd ? start : start + QStringLiteral(" ~ ") + dayKey(m_customEnd));
+    const QString start = TrafficRecorder::dateString(m_customStart);
+    rangeField->setText(m_customStart == m_customEnd
+                            ? start
+                            : start + QStringLiteral(" ~ ") +
+                                  TrafficRecorder::dateString(m_customEnd));
 }
 
 void TrafficHistoryWindow::setCustomRange(const QDate& start, const QDate& end) {
