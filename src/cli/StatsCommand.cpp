@@ -163,7 +163,10 @@ QString summaryText(const ExportPeriod& period, const DisplayNameOf& displayName
 }
 
 int run(const QStringList& arguments) {
-    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h")))
+    // Usage is checked before the file is read, so a bad option is never reported as a bad file.
+    const bool help =
+        arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"));
+    if (help || std::holds_alternative<QString>(parseOptions(arguments)))
         return runWith(arguments, {}, Clock::system(), {});
     const std::optional<TrafficData> history = loadHistory();
     if (!history)
