@@ -5,6 +5,7 @@
 #include "traffic/RangeCalendarVC.h"
 #include "traffic/TailElidedLabel.h"
 #include "traffic/TrafficChartView.h"
+#include "traffic/TrafficRecorder.h"
 #include "traffic/TrafficTheme.h"
 
 #include <QAction>
@@ -322,4 +323,17 @@ TEST_F(TrafficHistoryWindowTest, RendersDarkWithCardChartAndTable) {
             EXPECT_LT(green, 80);
         }
     }
+}
+
+TEST(TrafficHistoryWindowWiring, DefaultsReadTheSharedStore) {
+    TrafficRecorder::shared().recordTotal(2048, 5 * 1024 * 1024);
+    TrafficHistoryWindow history;
+    history.show();
+    history.onModeChange(rawValue(RangeMode::today));
+    const auto label = [&](const char* name) {
+        return history.window()->findChild<QLabel*>(QString::fromLatin1(name))->text();
+    };
+    EXPECT_EQ(label("totalDownLabel"), "↓ 5.0 MB");
+    EXPECT_EQ(label("totalUpLabel"), "↑ 2.0 KB");
+    EXPECT_EQ(history.currentTo(), QDate::currentDate());
 }
