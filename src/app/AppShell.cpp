@@ -124,7 +124,7 @@ BallMenuActions AppShell::ballMenuActions() {
         };
     };
     BallMenuActions actions;
-    actions.openHistoryWindow = [this] { WindowCommands::openHistoryWindow(historyWindow); };
+    actions.openHistoryWindow = [this] { WindowCommands::openHistoryWindow(historyWindow, this); };
     actions.openSpeedTest = &WindowCommands::openSpeedTest;
     actions.openPreferences = &WindowCommands::openPreferences;
     actions.toggleFloating = onView(&SpeedView::toggleFloating);

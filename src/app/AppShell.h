@@ -15,6 +15,7 @@
 
 class FloatingPanel;
 class SpeedView;
+class TrafficHistoryWindow;
 
 // The live monitor's presence on screen: the status item with its menu, and the display mode
 // that decides between it and the floating panel.
@@ -44,7 +45,7 @@ public:
     StatusMenuHandler& statusHandler() { return m_statusHandler; }
     FloatingPanel* panel() const;
     // The one traffic statistics window, shared by every menu that opens it.
-    QPointer<QWidget> historyWindow;
+    QPointer<TrafficHistoryWindow> historyWindow;
 
 private:
     // A click on the untucked ball: its menu at the pointer.

@@ -23,7 +23,7 @@ void StatusMenuHandler::statusClicked() {
 }
 
 void StatusMenuHandler::openHistory() {
-    WindowCommands::openHistoryWindow(m_shell.historyWindow);
+    WindowCommands::openHistoryWindow(m_shell.historyWindow, &m_shell);
 }
 
 void StatusMenuHandler::openSpeedTest() {

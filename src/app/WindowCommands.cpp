@@ -1,15 +1,14 @@
 #include "app/WindowCommands.h"
 
 #include "settings/PreferencesWindow.h"
+#include "traffic/TrafficHistoryWindow.h"
 
 namespace WindowCommands {
 
-void openHistoryWindow(QPointer<QWidget>& slot) {
-    if (slot) {
-        slot->show();
-        slot->raise();
-        slot->activateWindow();
-    }
+void openHistoryWindow(QPointer<TrafficHistoryWindow>& slot, QObject* owner) {
+    if (!slot)
+        slot = new TrafficHistoryWindow(owner);
+    slot->show();
 }
 
 void openSpeedTest() {}

@@ -3,6 +3,8 @@
 #include "app/Brand.h"
 #include "cli/ConfigCommand.h"
 #include "cli/MonitorCommand.h"
+#include "cli/SpeedtestCommand.h"
+#include "cli/StatsCommand.h"
 #include "cli/Terminal.h"
 
 #include <QCoreApplication>
@@ -19,6 +21,8 @@ struct Subcommand {
 
 const std::array kSubcommands = {
     Subcommand{"monitor", MonitorCommand::kSummary, &MonitorCommand::run},
+    Subcommand{"speedtest", SpeedtestCommand::kSummary, &SpeedtestCommand::run},
+    Subcommand{"stats", StatsCommand::kSummary, &StatsCommand::run},
     Subcommand{"config", ConfigCommand::kSummary, &ConfigCommand::run},
 };
 

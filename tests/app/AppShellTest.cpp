@@ -6,6 +6,7 @@
 #include "settings/PreferencesWindow.h"
 #include "settings/UserDefaults.h"
 #include "support/Screenshots.h"
+#include "traffic/TrafficHistoryWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -122,9 +123,27 @@ TEST_F(AppShellTest, PreferencesCommandOpensTheSharedWindow) {
     ASSERT_TRUE(PreferencesWindow::shared().window);
     EXPECT_TRUE(PreferencesWindow::shared().window->isVisible());
     PreferencesWindow::shared().window->close();
-    // Commands whose windows are not there yet do nothing, and nothing breaks.
-    findAction(*menu, QStringLiteral("📊 流量统计…"))->trigger();
+    // A command whose window is not there yet does nothing, and nothing breaks.
     findAction(*menu, QStringLiteral("⚡ 网络测速…"))->trigger();
+}
+
+TEST_F(AppShellTest, StatusAndBallMenusShareOneStatisticsWindow) {
+    EXPECT_EQ(shell.historyWindow, nullptr);
+    std::unique_ptr<QMenu> ballMenu(shell.buildBallMenu());
+    findAction(*ballMenu, QStringLiteral("📊 流量统计"))->trigger();
+    ASSERT_NE(shell.historyWindow, nullptr);
+    TrafficHistoryWindow* first = shell.historyWindow;
+    ASSERT_NE(first->window(), nullptr);
+    EXPECT_TRUE(first->window()->isVisible());
+    first->window()->close();
+
+    std::unique_ptr<QMenu> statusMenu(shell.buildStatusMenu());
+    findAction(*statusMenu, QStringLiteral("📊 流量统计…"))->trigger();
+    std::unique_ptr<QMenu> contextMenu(shell.buildContextMenu());
+    findAction(*contextMenu, QStringLiteral("📊 流量统计..."))->trigger();
+    EXPECT_EQ(shell.historyWindow, first);
+    EXPECT_TRUE(first->window()->isVisible());
+    EXPECT_EQ(shell.findChildren<TrafficHistoryWindow*>().size(), 1);
 }
 
 TEST_F(AppShellTest, HostMenuIsRebuiltWhenItOpens) {
