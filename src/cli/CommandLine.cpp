@@ -2,6 +2,7 @@
 
 #include "app/Brand.h"
 #include "cli/MonitorCommand.h"
+#include "cli/SpeedtestCommand.h"
 #include "cli/Terminal.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,7 @@ struct Subcommand {
 
 const std::array kSubcommands = {
     Subcommand{"monitor", MonitorCommand::kSummary, &MonitorCommand::run},
+    Subcommand{"speedtest", SpeedtestCommand::kSummary, &SpeedtestCommand::run},
 };
 
 QString usage() {
