@@ -3,6 +3,7 @@
 #include "app/Brand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/SpeedtestCommand.h"
+#include "cli/StatsCommand.h"
 #include "cli/Terminal.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,7 @@ struct Subcommand {
 const std::array kSubcommands = {
     Subcommand{"monitor", MonitorCommand::kSummary, &MonitorCommand::run},
     Subcommand{"speedtest", SpeedtestCommand::kSummary, &SpeedtestCommand::run},
+    Subcommand{"stats", StatsCommand::kSummary, &StatsCommand::run},
 };
 
 QString usage() {
