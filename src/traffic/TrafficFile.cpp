@@ -464,28 +464,27 @@ QByteArray serialize(const TrafficData& data) {
         return QByteArrayLiteral("{}\n");
     out.append("{\n");
     for (auto day = data.begin(); day != data.end(); ++day) {
-        out.append("    ");
+        out.append("  ");
         appendString(out, day->first);
         out.append(": {\n");
         const DailyTraffic& traffic = day->second;
         if (traffic.apps.empty()) {
-            out.append("        \"apps\": {},\n");
+            out.append("    \"apps\": {},\n");
         } else {
-            out.append("        \"apps\": {\n");
+            out.append("    \"apps\": {\n");
             for (auto app = traffic.apps.begin(); app != traffic.apps.end(); ++app) {
-                out.append("            ");
+                out.append("      ");
                 appendString(out, app->first);
                 out.append(": {\n");
-                appendCount(out, "                \"in\": ", app->second.bytesIn, false);
-                appendCount(out, "                \"out\": ", app->second.bytesOut, true);
-                out.append(std::next(app) == traffic.apps.end() ? "            }\n"
-                                                                : "            },\n");
+                appendCount(out, "        \"in\": ", app->second.bytesIn, false);
+                appendCount(out, "        \"out\": ", app->second.bytesOut, true);
+                out.append(std::next(app) == traffic.apps.end() ? "      }\n" : "      },\n");
             }
-            out.append("        },\n");
+            out.append("    },\n");
         }
-        appendCount(out, "        \"totalIn\": ", traffic.totalIn, false);
-        appendCount(out, "        \"totalOut\": ", traffic.totalOut, true);
-        out.append(std::next(day) == data.end() ? "    }\n" : "    },\n");
+        appendCount(out, "    \"totalIn\": ", traffic.totalIn, false);
+        appendCount(out, "    \"totalOut\": ", traffic.totalOut, true);
+        out.append(std::next(day) == data.end() ? "  }\n" : "  },\n");
     }
     out.append("}\n");
     return out;
