@@ -16,6 +16,7 @@ constexpr long kMaxConnectionsPerHost = 12;
 constexpr long kIdleSeconds = 30;
 constexpr long kReceiveBuffer = 256 * 1024;
 constexpr long kSendBuffer = 2 * 1024 * 1024;
+constexpr int kPollMilliseconds = 20;
 
 void initialiseCurlOnce() {
     static std::once_flag once;
@@ -166,18 +167,31 @@ size_t CurlTransport::onWrite(char* data, size_t size, size_t count, void* point
 
 int CurlTransport::onProgress(void* pointer, long long, long long, long long, long long uploaded) {
     auto* transfer = static_cast<Transfer*>(pointer);
-    if (!transfer->callbacks.onSent || uploaded <= 0)
-        return 0;
-    // Bytes still in the kernel's send queue have not reached the peer yet.
-    const qint64 delivered = uploaded - unacknowledgedBytes(transfer->easy);
-    if (delivered <= transfer->reportedSent)
-        return 0;
-    transfer->reportedSent = delivered;
-    CurlTransport* owner = transfer->owner;
-    const std::lock_guard guard(owner->m_callbackMutex);
-    if (owner->startCallback(transfer->id))
-        transfer->callbacks.onSent(delivered);
+    transfer->owner->reportDelivered(*transfer, uploaded);
     return 0;
+}
+
+void CurlTransport::reportDelivered(Transfer& transfer, qint64 uploaded) {
+    if (!transfer.callbacks.onSent || uploaded <= 0)
+        return;
+    // Bytes still in the kernel's send queue have not reached the peer yet.
+    const qint64 delivered = uploaded - unacknowledgedBytes(transfer.easy);
+    if (delivered <= transfer.reportedSent)
+        return;
+    transfer.reportedSent = delivered;
+    const std::lock_guard guard(m_callbackMutex);
+    if (startCallback(transfer.id))
+        transfer.callbacks.onSent(delivered);
+}
+
+void CurlTransport::pollUploads() {
+    // curl reports progress only when it writes; acknowledgements arrive in between.
+    for (auto& [id, transfer] : m_running) {
+        curl_off_t uploaded = 0;
+        if (transfer->callbacks.onSent &&
+            curl_easy_getinfo(transfer->easy, CURLINFO_SIZE_UPLOAD_T, &uploaded) == CURLE_OK)
+            reportDelivered(*transfer, uploaded);
+    }
 }
 
 void CurlTransport::run() {
@@ -185,8 +199,9 @@ void CurlTransport::run() {
         applyCommands();
         int running = 0;
         curl_multi_perform(m_multi, &running);
+        pollUploads();
         finishDone();
-        curl_multi_poll(m_multi, nullptr, 0, 200, nullptr);
+        curl_multi_poll(m_multi, nullptr, 0, kPollMilliseconds, nullptr);
     }
 }
 

@@ -37,6 +37,8 @@ private:
     void applyCommands();
     void finishDone();
     void remove(TransferId id);
+    void reportDelivered(Transfer& transfer, qint64 uploaded);
+    void pollUploads();
     bool startCallback(TransferId id);
 
     static size_t onHeader(char* data, size_t size, size_t count, void* transfer);
