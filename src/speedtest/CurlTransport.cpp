@@ -1,6 +1,7 @@
 #include "speedtest/CurlTransport.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <curl/curl.h>
 #ifdef __linux__
@@ -23,25 +24,18 @@ void initialiseCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-QByteArray readSmallFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(16 << 20);
-}
-
-// The system's trusted certificates followed by the extra ones.
-QByteArray caBundleWith(const QString& caFile) {
-    if (caFile.isEmpty())
-        return {};
-    QByteArray bundle;
+// The system's directory of trusted certificates; curl looks certificates up there lazily.
+QByteArray defaultCaPath() {
+    QByteArray path;
     if (CURL* probe = curl_easy_init()) {
-        char* defaultPath = nullptr;
-        if (curl_easy_getinfo(probe, CURLINFO_CAINFO, &defaultPath) == CURLE_OK && defaultPath)
-            bundle = readSmallFile(QString::fromLocal8Bit(defaultPath));
+        char* value = nullptr;
+        if (curl_easy_getinfo(probe, CURLINFO_CAPATH, &value) == CURLE_OK && value)
+            path = value;
         curl_easy_cleanup(probe);
     }
-    return bundle + "\n" + readSmallFile(caFile);
+    if (path.isEmpty() && QFileInfo(QStringLiteral("/etc/ssl/certs")).isDir())
+        path = "/etc/ssl/certs";
+    return path;
 }
 
 // Bytes written to the socket that the peer has not acknowledged yet.
@@ -81,7 +75,9 @@ struct CurlTransport::Transfer {
     }
 };
 
-CurlTransport::CurlTransport(const QString& caFile) : m_caBundle(caBundleWith(caFile)) {
+CurlTransport::CurlTransport(const QString& caFile)
+    : m_caFile(QFile::encodeName(caFile)),
+      m_caPath(caFile.isEmpty() ? QByteArray() : defaultCaPath()) {
     initialiseCurlOnce();
     CURLM* multi = curl_multi_init();
     curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, kMaxConnectionsPerHost);
@@ -241,10 +237,11 @@ void CurlTransport::applyCommands() {
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransport::onWrite);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-        if (!m_caBundle.isEmpty()) {
-            curl_blob blob{const_cast<char*>(m_caBundle.constData()), size_t(m_caBundle.size()),
-                           CURL_BLOB_NOCOPY};
-            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+        if (!m_caFile.isEmpty()) {
+            // The extra file replaces the system's bundle file; the system's directory stays.
+            curl_easy_setopt(easy, CURLOPT_CAINFO, m_caFile.constData());
+            if (!m_caPath.isEmpty())
+                curl_easy_setopt(easy, CURLOPT_CAPATH, m_caPath.constData());
         }
         transfer->headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
         if (const auto& body = transfer->request.body) {

@@ -46,7 +46,8 @@ private:
     static int onProgress(void* transfer, long long, long long, long long, long long uploaded);
 
     void* m_multi = nullptr;
-    QByteArray m_caBundle;
+    QByteArray m_caFile;
+    QByteArray m_caPath;
     std::thread m_worker;
     std::atomic<bool> m_quit = false;
     std::atomic<int> m_active = 0;
