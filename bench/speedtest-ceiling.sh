@@ -21,13 +21,15 @@ nodes=$(sed -n 's/^nodes=//p' "$work/server.txt")
 curl_mbps() {
     local total=0 pids=()
     for i in $(seq 8); do
-        curl -s --http1.1 --cacert "$ca" --max-time "$seconds" -o /dev/null \
+        /usr/bin/time -f '%U %S' -o "$work/curl-time.$i" \
+            curl -s --http1.1 --cacert "$ca" --max-time "$seconds" -o /dev/null \
             -w '%{size_download}\n' "$url/big.bin" >"$work/curl.$i" &
         pids+=($!)
     done
     wait "${pids[@]}" || true
     for i in $(seq 8); do total=$((total + $(cat "$work/curl.$i"))); done
-    echo "$total $seconds" | awk '{printf "%.0f", $1 * 8 / $2 / 1e6}'
+    cat "$work"/curl-time.* | awk -v t="$total" -v s="$seconds" \
+        '/^[0-9.]+ [0-9.]+$/ { cpu += $1 + $2 } END { printf "%.0f %.2f\n", t * 8 / s / 1e6, cpu / (t / 1e9) }'
 }
 
 engine_run() {
@@ -43,10 +45,12 @@ print(f'{result["downMbps"]:.0f} {result["upMbps"]:.0f} {user + system:.2f} {(us
 PY
 }
 
-printf '%-6s %12s %12s %8s %12s %12s %10s\n' run curl8_Mbps engine_Mbps ratio engine_up cpu_s cpu_s/GB
-for run in 1 2; do
-    c=$(curl_mbps)
+# cpu_s/GB: the engine's over the whole run (download and upload bytes); curl's for its fetch.
+printf '%-4s %11s %12s %6s %10s %7s %13s %11s\n' run curl8_Mbps engine_Mbps ratio engine_up cpu_s engine_cpu/GB curl_cpu/GB
+for run in $(seq "${RUNS:-3}"); do
+    read -r c curl_per_gb < <(curl_mbps)
     read -r down up cpu per_gb < <(engine_run)
     ratio=$(awk -v e="$down" -v c="$c" 'BEGIN { printf "%.2f", e / c }')
-    printf '%-6s %12s %12s %8s %12s %12s %10s\n' "$run" "$c" "$down" "$ratio" "$up" "$cpu" "$per_gb"
+    printf '%-4s %11s %12s %6s %10s %7s %13s %11s\n' "$run" "$c" "$down" "$ratio" "$up" "$cpu" \
+        "$per_gb" "$curl_per_gb"
 done
