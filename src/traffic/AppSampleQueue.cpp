@@ -5,7 +5,6 @@
 AppSampleQueue::AppSampleQueue(ProcessTraffic& provider) : m_provider(provider) {
     m_thread.setObjectName(QStringLiteral("netdial.nettop"));
     m_context = new QObject;
-    m_context->moveToThread(&m_thread);
     if (const int interval = m_provider.watchIntervalMs(); interval > 0) {
         auto* watchTimer = new QTimer(m_context);
         watchTimer->setInterval(interval);
@@ -13,13 +12,14 @@ AppSampleQueue::AppSampleQueue(ProcessTraffic& provider) : m_provider(provider) 
                          [provider = &m_provider] { provider->watch(); });
         QObject::connect(&m_thread, &QThread::started, watchTimer, qOverload<>(&QTimer::start));
     }
+    m_context->moveToThread(&m_thread); // with its timer
+    QObject::connect(&m_thread, &QThread::finished, m_context, &QObject::deleteLater);
     m_thread.start(QThread::LowPriority);
 }
 
 AppSampleQueue::~AppSampleQueue() {
     m_thread.quit();
-    m_thread.wait();
-    delete m_context;
+    m_thread.wait(); // m_context and its timer are gone with the thread
 }
 
 void AppSampleQueue::submit(QObject* receiver, std::function<void(const AppSample&)> deliver) {

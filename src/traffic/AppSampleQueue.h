@@ -23,5 +23,5 @@ public:
 private:
     ProcessTraffic& m_provider;
     QThread m_thread;
-    QObject* m_context = nullptr; // lives on m_thread
+    QObject* m_context = nullptr; // lives on m_thread, deleted when it finishes
 };

@@ -1,5 +1,6 @@
 #include "traffic/TrafficFile.h"
 
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -22,7 +23,7 @@ public:
             DailyTraffic day;
             if (!dayObject(depth, day))
                 return false;
-            data[key] = std::move(day);
+            insertLast(data, key, std::move(day));
             return true;
         });
         skipSpace();
@@ -33,6 +34,15 @@ public:
 
 private:
     static constexpr int kMaxDepth = 256;
+
+    // Later members win; files this program wrote list keys in order, which the hint makes cheap.
+    template <typename Map, typename Value>
+    static void insertLast(Map& map, const QString& key, Value&& value) {
+        if (map.empty() || map.rbegin()->first < key)
+            map.emplace_hint(map.end(), key, std::forward<Value>(value));
+        else
+            map[key] = std::forward<Value>(value);
+    }
 
     char peek() const { return m_pos < m_text.size() ? m_text[m_pos] : '\0'; }
     bool atEnd() const { return m_pos >= m_text.size(); }
@@ -96,7 +106,7 @@ private:
                     AppTraffic app;
                     if (!appObject(appDepth, app))
                         return false;
-                    day.apps[name] = app;
+                    insertLast(day.apps, name, app);
                     return true;
                 });
             }
@@ -308,6 +318,19 @@ private:
 
     // The exact value of a JSON number text when it is a non-negative integer that fits.
     static std::optional<quint64> exactCount(QByteArrayView text) {
+        if (text.size() <= 19 && text[0] != '-') { // the usual plain integer: no overflow possible
+            quint64 value = 0;
+            bool plain = true;
+            for (const char c : text) {
+                if (c < '0' || c > '9') {
+                    plain = false;
+                    break;
+                }
+                value = value * 10 + quint64(c - '0');
+            }
+            if (plain)
+                return value;
+        }
         qsizetype i = 0;
         if (text[0] == '-') {
             // Negative values read as 0, and so does -0.
@@ -363,8 +386,25 @@ private:
     qsizetype m_pos = 0;
 };
 
+bool isPlainAscii(const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() >= 0x7f || c == u'"' || c == u'\\')
+            return false;
+    }
+    return true;
+}
+
 void appendString(QByteArray& out, const QString& text) {
     out.append('"');
+    if (isPlainAscii(text)) {
+        const qsizetype start = out.size();
+        out.resize(start + text.size());
+        char* at = out.data() + start;
+        for (const QChar c : text)
+            *at++ = char(c.unicode());
+        out.append('"');
+        return;
+    }
     for (const char c : text.toUtf8()) {
         switch (c) {
         case '"':
@@ -397,8 +437,10 @@ void appendString(QByteArray& out, const QString& text) {
 }
 
 void appendCount(QByteArray& out, const char* indentedKey, quint64 value, bool last) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out.append(indentedKey);
-    out.append(QByteArray::number(value));
+    out.append(digits, end - digits);
     out.append(last ? "\n" : ",\n");
 }
 
@@ -414,33 +456,35 @@ std::optional<TrafficData> parse(QByteArrayView text) {
 
 QByteArray serialize(const TrafficData& data) {
     QByteArray out;
-    out.reserve(qsizetype(data.size()) * 128);
+    size_t apps = 0;
+    for (const auto& entry : data)
+        apps += entry.second.apps.size();
+    out.reserve(qsizetype(data.size() * 160 + apps * 120));
     if (data.empty())
         return QByteArrayLiteral("{}\n");
     out.append("{\n");
     for (auto day = data.begin(); day != data.end(); ++day) {
-        out.append("    ");
+        out.append("  ");
         appendString(out, day->first);
         out.append(": {\n");
         const DailyTraffic& traffic = day->second;
         if (traffic.apps.empty()) {
-            out.append("        \"apps\": {},\n");
+            out.append("    \"apps\": {},\n");
         } else {
-            out.append("        \"apps\": {\n");
+            out.append("    \"apps\": {\n");
             for (auto app = traffic.apps.begin(); app != traffic.apps.end(); ++app) {
-                out.append("            ");
+                out.append("      ");
                 appendString(out, app->first);
                 out.append(": {\n");
-                appendCount(out, "                \"in\": ", app->second.bytesIn, false);
-                appendCount(out, "                \"out\": ", app->second.bytesOut, true);
-                out.append(std::next(app) == traffic.apps.end() ? "            }\n"
-                                                                : "            },\n");
+                appendCount(out, "        \"in\": ", app->second.bytesIn, false);
+                appendCount(out, "        \"out\": ", app->second.bytesOut, true);
+                out.append(std::next(app) == traffic.apps.end() ? "      }\n" : "      },\n");
             }
-            out.append("        },\n");
+            out.append("    },\n");
         }
-        appendCount(out, "        \"totalIn\": ", traffic.totalIn, false);
-        appendCount(out, "        \"totalOut\": ", traffic.totalOut, true);
-        out.append(std::next(day) == data.end() ? "    }\n" : "    },\n");
+        appendCount(out, "    \"totalIn\": ", traffic.totalIn, false);
+        appendCount(out, "    \"totalOut\": ", traffic.totalOut, true);
+        out.append(std::next(day) == data.end() ? "  }\n" : "  },\n");
     }
     out.append("}\n");
     return out;

@@ -33,8 +33,10 @@ QDate parseDayKey(const QString& key) {
     return QDate::fromString(key, kDayFormat);
 }
 
+// Saving at quit is the program's call (it may only have read the history); the sampler's
+// thread must end before the application object goes, whoever used the store.
 void stopSharedSampler() {
-    TrafficRecorder::shared().stopAndSave();
+    TrafficRecorder::shared().stopTimers();
 }
 
 } // namespace
@@ -141,10 +143,14 @@ bool TrafficRecorder::saveData() {
 }
 
 void TrafficRecorder::stopAndSave() {
+    stopTimers();
+    saveData();
+}
+
+void TrafficRecorder::stopTimers() {
     m_appSampleTimer.stop();
     m_saveTimer.stop();
     m_queue.reset();
-    saveData();
 }
 
 void TrafficRecorder::startTimers() {

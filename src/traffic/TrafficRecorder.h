@@ -50,6 +50,8 @@ public:
     bool saveData();
     // Stops the sample and save timers and the sampler's thread, then saves.
     void stopAndSave();
+    // The same without saving; for processes that only read the history.
+    void stopTimers();
 
     // Cleanup, a first (baseline) sample, the 15 s sample and 60 s save timers, the hourly
     // retention check.

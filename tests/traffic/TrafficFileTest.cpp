@@ -162,27 +162,27 @@ TEST(TrafficFileSave, RoundTripsExactCountsAndEveryEntry) {
     EXPECT_TRUE(text.contains("\"out\": 9007199254740993"));
 }
 
-TEST(TrafficFileSave, WritesIndentedLayout) {
+TEST(TrafficFileSave, WritesIndentedLayoutOneMemberPerLine) {
     TrafficData data;
     data[QStringLiteral("2026-12-06")] =
         DailyTraffic{10, 20, {{QStringLiteral("firefox"), {7, 8}}}};
     data[QStringLiteral("2026-12-07")] = DailyTraffic{1, 2, {}};
     EXPECT_EQ(TrafficFile::serialize(data).toStdString(), R"({
-    "2026-12-06": {
-        "apps": {
-            "firefox": {
-                "in": 7,
-                "out": 8
-            }
-        },
-        "totalIn": 10,
-        "totalOut": 20
+  "2026-12-06": {
+    "apps": {
+      "firefox": {
+        "in": 7,
+        "out": 8
+      }
     },
-    "2026-12-07": {
-        "apps": {},
-        "totalIn": 1,
-        "totalOut": 2
-    }
+    "totalIn": 10,
+    "totalOut": 20
+  },
+  "2026-12-07": {
+    "apps": {},
+    "totalIn": 1,
+    "totalOut": 2
+  }
 }
 )");
     EXPECT_EQ(TrafficFile::serialize({}), "{}\n");

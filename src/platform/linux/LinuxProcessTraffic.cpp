@@ -5,6 +5,8 @@
 #include "platform/linux/SocketOwners.h"
 #include "platform/linux/TcpOpens.h"
 
+#include <optional>
+
 namespace {
 
 // Per-process TCP bytes from sock_diag. A watch every second lists the sockets whenever a
@@ -26,14 +28,16 @@ public:
         drainDestroyed();
         const std::optional<quint64> opens = readTcpOpens();
         // Without destroy notifications, only frequent listings catch the ends of connections.
-        if (opens && *opens == m_opensAtListing && m_destroyed.valid())
+        if (opens && *opens == m_opensAtListing && m_destroyed->valid())
             return;
         list(opens);
     }
 
 private:
     void drainDestroyed() {
-        for (const TcpSocketCounts& ended : m_destroyed.drain())
+        if (!m_destroyed) // opened on first use: a process that never samples needs none
+            m_destroyed.emplace();
+        for (const TcpSocketCounts& ended : m_destroyed->drain())
             m_ledger.ended(ended);
     }
 
@@ -49,7 +53,7 @@ private:
         return true;
     }
 
-    SockDiag::DestroyListener m_destroyed;
+    std::optional<SockDiag::DestroyListener> m_destroyed;
     SocketLedger m_ledger;
     quint64 m_opensAtListing = 0;
 };
