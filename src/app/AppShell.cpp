@@ -12,7 +12,8 @@
 #include <QScreen>
 
 AppShell::AppShell(FloatingPanel* panel, SpeedView* view, TodaySource today)
-    : m_panel(panel), m_view(view), m_today(std::move(today)), m_statusHandler(*this) {
+    : m_panel(panel), m_view(view), m_today(std::move(today)),
+      m_trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable), m_statusHandler(*this) {
     // Hosts that draw the menu themselves get this one, refilled whenever it opens.
     connect(&m_hostMenu, &QMenu::aboutToShow, this, [this] {
         fillStatusMenu(m_hostMenu, m_statusHandler, m_today ? m_today() : std::nullopt,
@@ -59,10 +60,14 @@ void AppShell::applyDisplayMode() {
         setupStatusItem();
     if (!m_panel)
         return;
-    if (mode == DisplayMode::menubar)
+    if (mode == DisplayMode::menubar && m_trayAvailable())
         m_panel->hide();
     else
         m_panel->orderFrontRegardless();
+}
+
+void AppShell::setTrayAvailability(std::function<bool()> available) {
+    m_trayAvailable = std::move(available);
 }
 
 QMenu* AppShell::buildStatusMenu() {

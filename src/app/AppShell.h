@@ -32,8 +32,11 @@ public:
     void teardownStatusItem();
     // The tick's rates into the status item's title; nothing without a status item.
     void updateStatusTitle(double down, double up);
-    // Shows the status item and/or the panel as the stored display mode says.
+    // Shows the status item and/or the panel as the stored display mode says. Without a tray
+    // host the status item cannot be seen, so the menu-bar mode then keeps the panel shown.
     void applyDisplayMode();
+    // Whether a tray host is there to show the status item; the platform's answer by default.
+    void setTrayAvailability(std::function<bool()> available);
 
     // A new status menu, current as of now; the caller owns it.
     QMenu* buildStatusMenu();
@@ -58,6 +61,7 @@ private:
     QPointer<FloatingPanel> m_panel;
     QPointer<SpeedView> m_view;
     TodaySource m_today;
+    std::function<bool()> m_trayAvailable;
     std::unique_ptr<StatusItem> m_statusItem;
     StatusMenuHandler m_statusHandler;
     QMenu m_hostMenu;

@@ -26,6 +26,7 @@ protected:
             UserDefaults::remove(key);
         panel.setContentView(view);
         view->hostPanel = &panel;
+        shell.setTrayAvailability([this] { return trayAvailable; });
     }
     void setMode(const char* raw) {
         UserDefaults::setString(P::kDisplayMode, QString::fromLatin1(raw));
@@ -34,6 +35,7 @@ protected:
     FloatingPanel panel{QRect(100, 100, 216, 92)};
     SpeedView* view = new SpeedView;
     std::optional<DailyTraffic> today;
+    bool trayAvailable = true;
     AppShell shell{&panel, view, [this] { return today; }};
 };
 
@@ -55,6 +57,17 @@ TEST_F(AppShellTest, MenubarTwiceKeepsOneItemAndHidesThePanel) {
     shell.applyDisplayMode();
     EXPECT_EQ(shell.statusItem(), first);
     EXPECT_EQ(first->title(), QStringLiteral("↓ 1.2 MB/s ↑ 35.0 KB/s"));
+    EXPECT_FALSE(panel.isVisible());
+}
+
+TEST_F(AppShellTest, MenubarWithoutATrayHostKeepsTheBall) {
+    trayAvailable = false;
+    setMode("menubar");
+    shell.applyDisplayMode();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_NE(shell.statusItem(), nullptr); // shown as soon as a host turns up
+    trayAvailable = true;
+    shell.applyDisplayMode();
     EXPECT_FALSE(panel.isVisible());
 }
 
