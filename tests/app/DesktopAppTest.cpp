@@ -117,7 +117,11 @@ TEST_F(DesktopAppTest, StartUpSyncsTheLoginItemWithTheSetting) {
     {
         DesktopApp app;
         app.start();
-        EXPECT_TRUE(QFile::exists(entry));
+        QFile file(entry);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        // The entry starts the binary that is running, by its absolute path.
+        EXPECT_TRUE(file.readAll().contains(
+            "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
     }
     UserDefaults::setBool(PreferencesCatalogue::kLaunchAtLogin, false);
     DesktopApp app;
