@@ -9,8 +9,9 @@ int main(int argc, char** argv) {
     if (const auto exitCode = CommandLine::runSubcommand(argc, argv))
         return *exitCode;
 
-    DisplayPlatform::applyToEnvironment();
+    DisplayPlatform::preferXWayland();
     QApplication app(argc, argv);
+    DisplayPlatform::warnIfUnplaceable(QGuiApplication::platformName());
     quitOnTerminationSignals();
     DesktopApp desktop;
     desktop.start();

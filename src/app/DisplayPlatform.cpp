@@ -4,24 +4,31 @@
 
 namespace DisplayPlatform {
 
-Choice choose(const QByteArray& waylandDisplay, const QByteArray& qpaPlatform,
-              const QByteArray& x11Display) {
-    if (waylandDisplay.isEmpty() || !qpaPlatform.isEmpty())
+QByteArray preferredPlatform(const QByteArray& waylandDisplay, const QByteArray& qpaPlatform,
+                             const QByteArray& x11Display) {
+    if (waylandDisplay.isEmpty() || !qpaPlatform.isEmpty() || x11Display.isEmpty())
         return {};
-    if (!x11Display.isEmpty())
-        return {QByteArrayLiteral("xcb"), {}};
-    return {{},
-            QStringLiteral("Wayland 会话中没有 XWayland（DISPLAY 未设置），使用原生 Wayland："
-                           "悬浮球可能无法拖动定位或贴边收起")};
+    return QByteArrayLiteral("xcb;wayland");
 }
 
-void applyToEnvironment() {
-    const Choice choice =
-        choose(qgetenv("WAYLAND_DISPLAY"), qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
-    if (!choice.platform.isEmpty())
-        qputenv("QT_QPA_PLATFORM", choice.platform);
-    if (!choice.logLine.isEmpty())
-        logMessage(choice.logLine);
+QString placementWarning(const QString& platformName) {
+    if (!platformName.startsWith(QLatin1String("wayland")))
+        return {};
+    return QStringLiteral(
+        "在原生 Wayland 上运行（XWayland 不可用）：悬浮球可能无法拖动定位或贴边收起");
+}
+
+void preferXWayland() {
+    const QByteArray platform = preferredPlatform(qgetenv("WAYLAND_DISPLAY"),
+                                                  qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+}
+
+void warnIfUnplaceable(const QString& platformName) {
+    const QString warning = placementWarning(platformName);
+    if (!warning.isEmpty())
+        logMessage(warning);
 }
 
 } // namespace DisplayPlatform

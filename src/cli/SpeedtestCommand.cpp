@@ -4,12 +4,9 @@
 #include "cli/SpeedtestReport.h"
 #include "cli/Terminal.h"
 #include "common/CFormat.h"
-#include "common/Clock.h"
 #include "platform/posix/SignalQuit.h"
-#include "speedtest/CurlTransport.h"
-#include "speedtest/QtScheduler.h"
-#include "speedtest/SpeedTestEngine.h"
 #include "speedtest/SpeedTestNodes.h"
+#include "speedtest/SpeedTestRunner.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -128,10 +125,8 @@ int run(const QStringList& arguments) {
     }
 
     quitOnTerminationSignals();
-    CurlTransport transport(catalogue->caFile);
-    QtScheduler scheduler;
-    SpeedTestEngine engine(transport, scheduler, Clock::system(), *catalogue,
-                           tuningFromEnvironment());
+    SpeedTestRunner runner(*catalogue, tuningFromEnvironment());
+    SpeedTestEngine& engine = runner.engine();
     engine.preferredNodeID = options.node;
     ProgressPrinter progress(options.json);
     int exitCode = kExitFailure;

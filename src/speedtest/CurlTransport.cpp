@@ -1,6 +1,7 @@
 #include "speedtest/CurlTransport.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <curl/curl.h>
 #ifdef __linux__
@@ -16,31 +17,25 @@ constexpr long kMaxConnectionsPerHost = 12;
 constexpr long kIdleSeconds = 30;
 constexpr long kReceiveBuffer = 256 * 1024;
 constexpr long kSendBuffer = 2 * 1024 * 1024;
+constexpr int kPollMilliseconds = 20;
 
 void initialiseCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-QByteArray readSmallFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(16 << 20);
-}
-
-// The system's trusted certificates followed by the extra ones.
-QByteArray caBundleWith(const QString& caFile) {
-    if (caFile.isEmpty())
-        return {};
-    QByteArray bundle;
+// The system's directory of trusted certificates; curl looks certificates up there lazily.
+QByteArray defaultCaPath() {
+    QByteArray path;
     if (CURL* probe = curl_easy_init()) {
-        char* defaultPath = nullptr;
-        if (curl_easy_getinfo(probe, CURLINFO_CAINFO, &defaultPath) == CURLE_OK && defaultPath)
-            bundle = readSmallFile(QString::fromLocal8Bit(defaultPath));
+        char* value = nullptr;
+        if (curl_easy_getinfo(probe, CURLINFO_CAPATH, &value) == CURLE_OK && value)
+            path = value;
         curl_easy_cleanup(probe);
     }
-    return bundle + "\n" + readSmallFile(caFile);
+    if (path.isEmpty() && QFileInfo(QStringLiteral("/etc/ssl/certs")).isDir())
+        path = "/etc/ssl/certs";
+    return path;
 }
 
 // Bytes written to the socket that the peer has not acknowledged yet.
@@ -80,7 +75,9 @@ struct CurlTransport::Transfer {
     }
 };
 
-CurlTransport::CurlTransport(const QString& caFile) : m_caBundle(caBundleWith(caFile)) {
+CurlTransport::CurlTransport(const QString& caFile)
+    : m_caFile(QFile::encodeName(caFile)),
+      m_caPath(caFile.isEmpty() ? QByteArray() : defaultCaPath()) {
     initialiseCurlOnce();
     CURLM* multi = curl_multi_init();
     curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, kMaxConnectionsPerHost);
@@ -166,18 +163,31 @@ size_t CurlTransport::onWrite(char* data, size_t size, size_t count, void* point
 
 int CurlTransport::onProgress(void* pointer, long long, long long, long long, long long uploaded) {
     auto* transfer = static_cast<Transfer*>(pointer);
-    if (!transfer->callbacks.onSent || uploaded <= 0)
-        return 0;
-    // Bytes still in the kernel's send queue have not reached the peer yet.
-    const qint64 delivered = uploaded - unacknowledgedBytes(transfer->easy);
-    if (delivered <= transfer->reportedSent)
-        return 0;
-    transfer->reportedSent = delivered;
-    CurlTransport* owner = transfer->owner;
-    const std::lock_guard guard(owner->m_callbackMutex);
-    if (owner->startCallback(transfer->id))
-        transfer->callbacks.onSent(delivered);
+    transfer->owner->reportDelivered(*transfer, uploaded);
     return 0;
+}
+
+void CurlTransport::reportDelivered(Transfer& transfer, qint64 uploaded) {
+    if (!transfer.callbacks.onSent || uploaded <= 0)
+        return;
+    // Bytes still in the kernel's send queue have not reached the peer yet.
+    const qint64 delivered = uploaded - unacknowledgedBytes(transfer.easy);
+    if (delivered <= transfer.reportedSent)
+        return;
+    transfer.reportedSent = delivered;
+    const std::lock_guard guard(m_callbackMutex);
+    if (startCallback(transfer.id))
+        transfer.callbacks.onSent(delivered);
+}
+
+void CurlTransport::pollUploads() {
+    // curl reports progress only when it writes; acknowledgements arrive in between.
+    for (auto& [id, transfer] : m_running) {
+        curl_off_t uploaded = 0;
+        if (transfer->callbacks.onSent &&
+            curl_easy_getinfo(transfer->easy, CURLINFO_SIZE_UPLOAD_T, &uploaded) == CURLE_OK)
+            reportDelivered(*transfer, uploaded);
+    }
 }
 
 void CurlTransport::run() {
@@ -185,8 +195,9 @@ void CurlTransport::run() {
         applyCommands();
         int running = 0;
         curl_multi_perform(m_multi, &running);
+        pollUploads();
         finishDone();
-        curl_multi_poll(m_multi, nullptr, 0, 200, nullptr);
+        curl_multi_poll(m_multi, nullptr, 0, kPollMilliseconds, nullptr);
     }
 }
 
@@ -226,10 +237,11 @@ void CurlTransport::applyCommands() {
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransport::onWrite);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-        if (!m_caBundle.isEmpty()) {
-            curl_blob blob{const_cast<char*>(m_caBundle.constData()), size_t(m_caBundle.size()),
-                           CURL_BLOB_NOCOPY};
-            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+        if (!m_caFile.isEmpty()) {
+            // The extra file replaces the system's bundle file; the system's directory stays.
+            curl_easy_setopt(easy, CURLOPT_CAINFO, m_caFile.constData());
+            if (!m_caPath.isEmpty())
+                curl_easy_setopt(easy, CURLOPT_CAPATH, m_caPath.constData());
         }
         transfer->headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
         if (const auto& body = transfer->request.body) {

@@ -37,6 +37,8 @@ private:
     void applyCommands();
     void finishDone();
     void remove(TransferId id);
+    void reportDelivered(Transfer& transfer, qint64 uploaded);
+    void pollUploads();
     bool startCallback(TransferId id);
 
     static size_t onHeader(char* data, size_t size, size_t count, void* transfer);
@@ -44,7 +46,8 @@ private:
     static int onProgress(void* transfer, long long, long long, long long, long long uploaded);
 
     void* m_multi = nullptr;
-    QByteArray m_caBundle;
+    QByteArray m_caFile;
+    QByteArray m_caPath;
     std::thread m_worker;
     std::atomic<bool> m_quit = false;
     std::atomic<int> m_active = 0;

@@ -56,6 +56,19 @@ double toMbps(quint64 bytes, double seconds) {
 
 } // namespace
 
+// An upload the server refused was not taken, whatever reached its socket before the answer.
+void SpeedTestEngine::retractRefusedUpload(Counters& counters, const TaskTag& tag) {
+    const std::lock_guard guard(counters.lock);
+    const auto it = counters.sentByTask.find(tag.serial);
+    if (!tag.live || it == counters.sentByTask.end())
+        return;
+    counters.totalBytes -= std::min(counters.totalBytes, quint64(it->second));
+    counters.sampleBytes = std::min(counters.sampleBytes, counters.totalBytes);
+    if (counters.totalBytes == 0)
+        counters.firstByteTime.reset();
+    counters.sentByTask.erase(it);
+}
+
 QString SpeedTestEngine::label(Phase phase) {
     switch (phase) {
     case Phase::idle:
@@ -475,7 +488,10 @@ void SpeedTestEngine::launchTask(TransferRequest request, bool countReceived) {
             }
         };
     }
-    callbacks.onComplete = [relay = std::weak_ptr(m_relay), tag](const TransferCompletion& done) {
+    callbacks.onComplete = [relay = std::weak_ptr(m_relay), counters, tag,
+                            countReceived](const TransferCompletion& done) {
+        if (!countReceived && done.httpStatus != 0 && !isSuccessStatus(done.httpStatus))
+            retractRefusedUpload(*counters, *tag);
         if (const auto alive = relay.lock()) {
             alive->post([tag, done](SpeedTestEngine& engine) { engine.taskCompleted(tag, done); },
                         relay);

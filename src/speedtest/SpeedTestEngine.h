@@ -98,6 +98,7 @@ private:
     void launchUploadTask();
     void launchTask(TransferRequest request, bool countReceived);
     void taskCompleted(const std::shared_ptr<TaskTag>& tag, const TransferCompletion& completion);
+    static void retractRefusedUpload(Counters& counters, const TaskTag& tag);
     void resetCounters();
     void cancelTasks();
     void tick();

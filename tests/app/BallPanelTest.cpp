@@ -67,8 +67,7 @@ protected:
     }
 
     bool settlesAt(const QRect& frame) {
-        QTest::qWaitFor([&] { return panel->geometry() == frame; }, 2000);
-        return panel->geometry() == frame;
+        return QTest::qWaitFor([&] { return panel->geometry() == frame; }, 2000);
     }
 
     static std::optional<QString> stored(const QString& key) {

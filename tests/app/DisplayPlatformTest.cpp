@@ -4,27 +4,26 @@
 
 namespace {
 
-using DisplayPlatform::choose;
+using DisplayPlatform::placementWarning;
+using DisplayPlatform::preferredPlatform;
 
-TEST(DisplayPlatform, WaylandSessionRunsThroughXWayland) {
-    const auto choice = choose("wayland-0", "", ":0");
-    EXPECT_EQ(choice.platform, QByteArray("xcb"));
-    EXPECT_TRUE(choice.logLine.isEmpty());
+TEST(DisplayPlatform, WaylandSessionRunsThroughXWaylandWithNativeFallback) {
+    EXPECT_EQ(preferredPlatform("wayland-0", "", ":0"), QByteArray("xcb;wayland"));
 }
 
-TEST(DisplayPlatform, WithoutXWaylandStaysNativeAndSaysSo) {
-    const auto choice = choose("wayland-0", "", "");
-    EXPECT_TRUE(choice.platform.isEmpty());
-    EXPECT_TRUE(choice.logLine.contains(QStringLiteral("XWayland")));
+TEST(DisplayPlatform, UserChoiceAndOtherSessionsAreLeftAlone) {
+    EXPECT_TRUE(preferredPlatform("wayland-0", "", "").isEmpty()); // no XWayland to use
+    EXPECT_TRUE(preferredPlatform("wayland-0", "wayland", ":0").isEmpty());
+    EXPECT_TRUE(preferredPlatform("wayland-0", "offscreen", "").isEmpty());
+    EXPECT_TRUE(preferredPlatform("", "", ":0").isEmpty());
+    EXPECT_TRUE(preferredPlatform("", "", "").isEmpty());
 }
 
-TEST(DisplayPlatform, UserChoiceAndX11SessionsAreLeftAlone) {
-    for (const auto& choice :
-         {choose("wayland-0", "wayland", ":0"), choose("wayland-0", "offscreen", ""),
-          choose("", "", ":0"), choose("", "", "")}) {
-        EXPECT_TRUE(choice.platform.isEmpty());
-        EXPECT_TRUE(choice.logLine.isEmpty());
-    }
+TEST(DisplayPlatform, OnlyNativeWaylandIsWarnedAbout) {
+    EXPECT_TRUE(placementWarning(QStringLiteral("wayland")).contains(QStringLiteral("Wayland")));
+    EXPECT_FALSE(placementWarning(QStringLiteral("wayland-egl")).isEmpty());
+    EXPECT_TRUE(placementWarning(QStringLiteral("xcb")).isEmpty());
+    EXPECT_TRUE(placementWarning(QStringLiteral("offscreen")).isEmpty());
 }
 
 } // namespace

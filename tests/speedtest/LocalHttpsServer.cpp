@@ -171,6 +171,7 @@ http {
             proxy_request_buffering on;
             proxy_pass http://127.0.0.1:%3/sink;
         }
+        location = /refuse-up { client_max_body_size 1k; proxy_pass http://127.0.0.1:%3/sink; }
         location / { return 404; }
     }
 }

@@ -206,6 +206,17 @@ TEST_F(SpeedTestEndToEndTest, StalledDownloadEndsOnTime) {
     EXPECT_LT(result->downMbps, 50);
 }
 
+TEST_F(SpeedTestEndToEndTest, RefusedUploadsStillCompleteTheRun) {
+    NodeCatalogue catalogue = localCatalogue();
+    catalogue.upload = {{"ustc", "拒收", QUrl(server->url("/refuse-up"))},
+                        {"cf", "也拒收", QUrl(server->url("/refuse-up"))}};
+    ASSERT_TRUE(runEngine(catalogue, "local"));
+    ASSERT_TRUE(result) << error.toStdString();
+    EXPECT_GT(result->downMbps, 0);
+    EXPECT_EQ(result->upNode, "也拒收"); // nothing was accepted, so the run moved to "cf"
+    EXPECT_EQ(std::count(phases.begin(), phases.end(), Phase::upload), 2);
+}
+
 TEST_F(SpeedTestEndToEndTest, EndlessTraceIsCutOff) {
     ASSERT_TRUE(runEngine(localCatalogue("/big.bin", "/endless-trace"), "local"));
     ASSERT_TRUE(result) << error.toStdString();

@@ -466,6 +466,37 @@ TEST_F(SpeedTestEngineTest, UploadCountsGrowthOfCumulativeTotals) {
     EXPECT_EQ(results[0].upNode, "中科大 USTC");
 }
 
+TEST_F(SpeedTestEngineTest, RefusedUploadsCountNothing) {
+    reachDownload("tuna", kTunaPing);
+    transport.receive(openDownloads("100mb.bin").front(), 1000);
+    scheduler.advance(10);
+    const auto uploads = transport.open(kUstcUpload);
+    scheduler.advance(1);
+    transport.sent(uploads[0], 300000);
+    transport.complete(uploads[0], true, 413);
+    transport.sent(uploads[1], 200000);
+    transport.complete(uploads[1], true, 200); // taken: counts, and is replaced
+    scheduler.drain();
+    EXPECT_EQ(transport.open(kUstcUpload).size(), 7u);
+    scheduler.advance(7);
+    EXPECT_EQ(engine->activeUpload()->id, "ustc"); // had data, so no switch
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_DOUBLE_EQ(results[0].upMbps, 200000 * 8 / 7.0 / 1000000);
+}
+
+TEST_F(SpeedTestEngineTest, AnUploadNodeThatRefusesEverythingHasNoData) {
+    reachDownload("tuna", kTunaPing);
+    transport.receive(openDownloads("100mb.bin").front(), 1000);
+    scheduler.advance(10);
+    for (auto id : transport.open(kUstcUpload)) {
+        transport.sent(id, 65536);
+        transport.complete(id, true, 403);
+    }
+    scheduler.advance(8);
+    EXPECT_EQ(engine->activeUpload()->id, "cf");
+    EXPECT_TRUE(results.empty());
+}
+
 TEST_F(SpeedTestEngineTest, TicksReportRatesAndProgress) {
     reachDownload("tuna", kTunaPing);
     ticks.clear();

@@ -1,0 +1,55 @@
+#include "cli/SpeedtestReport.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+using Phase = SpeedTestEngine::Phase;
+
+TEST(SpeedtestReportTest, ProgressLineShowsRatesOnlyWhileTransferring) {
+    EXPECT_EQ(SpeedtestReport::progressLine(Phase::download, 12.34, 10, 0.5, 4),
+              "下载测速中…    12.3 Mbps（平均 10.0） ██░░  50%");
+    EXPECT_EQ(SpeedtestReport::progressLine(Phase::probing, 0, 0, 0, 4),
+              "正在选择最优测速节点… ░░░░   0%");
+    EXPECT_EQ(SpeedtestReport::progressLine(Phase::ping, 0, 0, 1.7, 4), "测量延迟中… ████ 100%");
+}
+
+TEST(SpeedtestReportTest, JsonHasTheRecordKeysAndNoNonFiniteNumbers) {
+    SpeedTestEngine::Result result;
+    result.downMbps = 312.44;
+    result.upMbps = std::numeric_limits<double>::infinity();
+    result.downNode = "清华 TUNA";
+    result.networkInfo = "出口 CN";
+    const QByteArray json = SpeedtestReport::resultJson(result, 1700000000.5);
+    ASSERT_TRUE(json.endsWith('\n'));
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    EXPECT_EQ(object.size(), 15);
+    EXPECT_EQ(object["ts"].toDouble(), 1700000000.5);
+    EXPECT_EQ(object["downMbps"].toDouble(), 312.44);
+    EXPECT_EQ(object["upMbps"].toDouble(), 0);
+    EXPECT_EQ(object["grade"].toString(), "优秀");
+    EXPECT_EQ(object["downNode"].toString(), "清华 TUNA");
+    EXPECT_EQ(object["networkInfo"].toString(), "出口 CN");
+    EXPECT_TRUE(object["mac"].isString());
+}
+
+TEST(SpeedtestReportTest, ResultTextNamesEveryPart) {
+    SpeedTestEngine::Result result;
+    result.downMbps = 93.46;
+    result.upNode = "中科大 USTC";
+    result.downNode = "华为云镜像";
+    result.downNodeDetail = "云 · 多线";
+    const QString text = SpeedtestReport::resultText(result);
+    EXPECT_TRUE(text.startsWith("下载　93.5 Mbps\n上传　0.0 Mbps\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("评级　良好 · 可流畅 4K 视频\n"));
+    EXPECT_TRUE(text.contains("节点　华为云镜像（云 · 多线） / 中科大 USTC\n"));
+    EXPECT_TRUE(text.contains("网卡　— · MAC — · IPv4 — · IPv6 —\n"));
+    EXPECT_TRUE(text.endsWith(result.summaryLine() + "\n"));
+}
+
+} // namespace
