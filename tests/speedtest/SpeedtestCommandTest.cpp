@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ struct ProcessResult {
 ProcessResult vorn(const QStringList& arguments) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("VORN_SPEEDTEST_PHASE_SECONDS"), QStringLiteral("0.75"));
+    environment.insert(QStringLiteral("VORN_SPEEDTEST_PHASE_SECONDS"), QStringLiteral("1.5"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VORN_BINARY), arguments);
     process.closeWriteChannel();
@@ -71,7 +72,11 @@ TEST(SpeedtestCommandTest, TextResultShowsFiguresAndSummary) {
     const ProcessResult run = vorn({"speedtest", "--nodes", server.writeNodesFile()});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("正在选择最优测速节点…"));
-    EXPECT_TRUE(run.out.contains("下载节点 本地节点（回环），上传节点 本地上传"));
+    // Both local nodes answer in about 0 ms, so either may win the probe.
+    EXPECT_TRUE(QRegularExpression("下载节点 (本地节点|本地 CF)（回环），上传节点 本地上传")
+                    .match(run.out)
+                    .hasMatch())
+        << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("评级　"));
     EXPECT_TRUE(run.out.contains("网络　出口 ZZ · CF LCL · 203.0.113.7"));
     EXPECT_TRUE(run.out.contains("Mbps  ⏱ ")) << run.out.toStdString();
