@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "app/Brand.h"
+#include "cli/HistoryCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/Terminal.h"
 
@@ -18,6 +19,7 @@ struct Subcommand {
 
 const std::array kSubcommands = {
     Subcommand{"monitor", MonitorCommand::kSummary, &MonitorCommand::run},
+    Subcommand{"history", HistoryCommand::kSummary, &HistoryCommand::run},
 };
 
 QString usage() {
