@@ -165,13 +165,14 @@ QWidget* SpeedTestHistoryView::buildTableArea() {
     scrollView->installEventFilter(this);
 
     auto* rowsHolder = new QWidget;
-    rowsHolder->setAutoFillBackground(false);
     rowsHolder->setMinimumWidth(200);
     tableView = new QVBoxLayout(rowsHolder);
     tableView->setContentsMargins(0, 0, 0, 0);
     tableView->setSpacing(0);
     tableView->addStretch(1);
     scrollView->setWidget(rowsHolder);
+    // setWidget turns filling on; the rows sit directly on the card.
+    rowsHolder->setAutoFillBackground(false);
 
     emptyLabel = makeLabel(QStringLiteral("暂无测速记录\n切换到「测速」标签跑一次，"
                                           "结果会自动存到这里并永久保留"),
@@ -253,14 +254,14 @@ void SpeedTestHistoryView::reload() {
             ? QStringLiteral("共 %1 条 · 永久保留 · %2").arg(count).arg(store.storageSizeText())
             : QStringLiteral("永久保留"));
     if (const auto& backup = store.lastQuarantinePath()) {
-        hintLabel->setText(
-            QStringLiteral("⚠️ 上次的历史文件无法解析，已备份为 ") +
-            QFileInfo(*backup).fileName() + QStringLiteral("，未做删除"));
+        m_hintText = QStringLiteral("⚠️ 上次的历史文件无法解析，已备份为 ") +
+                     QFileInfo(*backup).fileName() + QStringLiteral("，未做删除");
         SpeedTestStyle::setTextColor(hintLabel, TrafficTheme::upGreen);
     } else {
-        hintLabel->setText(kNormalHint);
+        m_hintText = kNormalHint;
         SpeedTestStyle::setTextColor(hintLabel, TrafficTheme::textDim);
     }
+    elideHint();
     pageLabel->setText(QStringLiteral("第 %1 / %2 页").arg(m_pageIndex + 1).arg(pageCount()));
     rangeLabel->setText(count > 0 ? QStringLiteral("显示第 %1–%2 条").arg(start + 1).arg(end)
                                   : QString());
@@ -375,6 +376,14 @@ void SpeedTestHistoryView::bringToFront() {
 void SpeedTestHistoryView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     emptyLabel->setMaximumWidth(std::max(0, width() - 2 * kSideInset - 40));
+    elideHint();
+}
+
+void SpeedTestHistoryView::elideHint() {
+    const int available = std::max(0, width() - 2 * kSideInset);
+    hintLabel->setText(
+        QFontMetrics(hintLabel->font()).elidedText(m_hintText, Qt::ElideRight, available));
+    hintLabel->setToolTip(hintLabel->text() == m_hintText ? QString() : m_hintText);
 }
 
 bool SpeedTestHistoryView::eventFilter(QObject* watched, QEvent* event) {

@@ -34,6 +34,8 @@ public:
     int pageSize() const { return m_pageSize; }
     int pageIndex() const { return m_pageIndex; }
     const QList<SpeedTestRecord>& rows() const { return m_rows; }
+    // The whole hint; the label shows as much as fits.
+    QString hintText() const { return m_hintText; }
 
     void firstPage();
     void prevPage();
@@ -66,11 +68,14 @@ private:
     QWidget* buildBottomBar();
     void showPage(const QList<SpeedTestRecord>& records, qsizetype start, qsizetype end);
     void bringToFront();
+    // The hint is one line, cut at the tail to the view's width.
+    void elideHint();
 
     SpeedTestHistoryStore& store;
     int m_pageSize;
     int m_pageIndex = 0;
     QList<SpeedTestRecord> m_rows;
+    QString m_hintText;
 
     QScrollArea* scrollView = nullptr;
     QVBoxLayout* tableView = nullptr;
