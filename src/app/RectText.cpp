@@ -7,7 +7,7 @@
 namespace {
 
 QString number(double v) {
-    std::array<char, 64> buffer;
+    std::array<char, 400> buffer; // the longest double in fixed notation has 309 digits
     const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                                             v == 0 ? 0.0 : v, std::chars_format::fixed);
     if (error != std::errc())

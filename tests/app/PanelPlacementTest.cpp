@@ -6,8 +6,11 @@
 namespace {
 
 TEST(RectText, RoundTrips) {
-    const QRectF rects[] = {
-        {100, 200, 216, 92}, {-1920.5, 0, 300, 92}, {0, 0, 0, 0}, {1e6, -1e6, 0.25, 1}};
+    const QRectF rects[] = {{100, 200, 216, 92},
+                            {-1920.5, 0, 300, 92},
+                            {0, 0, 0, 0},
+                            {1e6, -1e6, 0.25, 1},
+                            {1.9e125, -1.7e308, 5e-324, 26}};
     for (const QRectF& rect : rects)
         EXPECT_EQ(parseRectText(rectText(rect)), rect) << rectText(rect).toStdString();
     EXPECT_EQ(rectText({100, 200, 216, 92}), QStringLiteral("{{100, 200}, {216, 92}}"));

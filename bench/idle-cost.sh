@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# CPU share and memory of the idle desktop program (only the ball open) under Xvfb.
+#   bench/idle-cost.sh [seconds]      default 60; needs a built build/src/vorn and xvfb-run
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+binary="$PWD/build/src/vorn"
+home="$(mktemp -d)"
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
+
+export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
+xvfb-run -a -s "-screen 0 1920x1080x24" "$binary" &
+sleep 5
+pid="$(pgrep -n -f "^$binary\$")"
+
+ticks_per_second="$(getconf CLK_TCK)"
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+start="$(cpu_ticks)"
+sleep "$seconds"
+end="$(cpu_ticks)"
+rss_kb="$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")"
+
+awk -v used="$((end - start))" -v hz="$ticks_per_second" -v s="$seconds" -v rss="$rss_kb" 'BEGIN {
+    printf "idle for %d s: CPU %.3f %% of one core, RSS %.1f MB\n", s, 100 * used / hz / s, rss / 1024
+}'
