@@ -58,10 +58,16 @@ std::optional<QList<SpeedTestRecord>> SpeedTestHistoryStore::decode(const QByteA
 }
 
 QByteArray SpeedTestHistoryStore::encode(const QList<SpeedTestRecord>& records) {
-    QJsonArray array;
-    for (const SpeedTestRecord& record : records)
-        array.append(record.toJson());
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+    QByteArray bytes;
+    bytes.reserve(records.size() * 320 + 2);
+    bytes.append('[');
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (i > 0)
+            bytes.append(',');
+        records[i].appendJson(bytes);
+    }
+    bytes.append(']');
+    return bytes;
 }
 
 void SpeedTestHistoryStore::load() {

@@ -1,6 +1,7 @@
 #include "speedtest/SpeedTestRecord.h"
 
 #include "common/CFormat.h"
+#include "speedtest/CompactJson.h"
 
 #include <QJsonValue>
 #include <QStringList>
@@ -66,22 +67,28 @@ SpeedTestRecord SpeedTestRecord::fromJson(const QJsonObject& object) {
     return record;
 }
 
-QJsonObject SpeedTestRecord::toJson() const {
-    return QJsonObject{
-        {QLatin1StringView("ts"), ts},
-        {QLatin1StringView("downMbps"), downMbps},
-        {QLatin1StringView("upMbps"), upMbps},
-        {QLatin1StringView("latencyMs"), latencyMs},
-        {QLatin1StringView("jitterMs"), jitterMs},
-        {QLatin1StringView("grade"), grade},
-        {QLatin1StringView("downNode"), downNode},
-        {QLatin1StringView("upNode"), upNode},
-        {QLatin1StringView("iface"), iface},
-        {QLatin1StringView("mac"), mac},
-        {QLatin1StringView("ipv4"), ipv4},
-        {QLatin1StringView("ipv6"), ipv6},
-        {QLatin1StringView("publicIP"), publicIP},
+void SpeedTestRecord::appendJson(QByteArray& out) const {
+    const std::pair<const char*, double> numbers[] = {
+        {"{\"ts\":", ts},
+        {",\"downMbps\":", downMbps},
+        {",\"upMbps\":", upMbps},
+        {",\"latencyMs\":", latencyMs},
+        {",\"jitterMs\":", jitterMs},
     };
+    for (const auto& [key, value] : numbers) {
+        out.append(key);
+        CompactJson::appendNumber(out, value);
+    }
+    const std::pair<const char*, const QString*> texts[] = {
+        {",\"grade\":", &grade}, {",\"downNode\":", &downNode}, {",\"upNode\":", &upNode},
+        {",\"iface\":", &iface}, {",\"mac\":", &mac},           {",\"ipv4\":", &ipv4},
+        {",\"ipv6\":", &ipv6},   {",\"publicIP\":", &publicIP},
+    };
+    for (const auto& [key, value] : texts) {
+        out.append(key);
+        CompactJson::appendString(out, *value);
+    }
+    out.append('}');
 }
 
 void SpeedTestRecord::zeroNonFiniteFigures() {

@@ -23,7 +23,8 @@ struct SpeedTestRecord {
     // Reads field by field: a missing, null or wrong-typed value leaves that field at its
     // default; unknown keys are ignored.
     static SpeedTestRecord fromJson(const QJsonObject& object);
-    QJsonObject toJson() const;
+    // Appends the record as one compact JSON object holding all thirteen keys.
+    void appendJson(QByteArray& out) const;
 
     // Finite figures only: JSON cannot hold NaN or infinity, so they are kept as 0.
     void zeroNonFiniteFigures();

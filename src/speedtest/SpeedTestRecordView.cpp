@@ -4,23 +4,36 @@
 #include "speedtest/SpeedTestStyle.h"
 #include "traffic/TrafficTheme.h"
 
-#include <QLabel>
 #include <QPainter>
 
 namespace {
 
 constexpr int kInset = 12;
+constexpr int kLineTop = 8;
 constexpr int kChipHeight = 16;
 constexpr int kChipPadding = 6;
 
-QLabel* makeLabel(QWidget* parent, const QFont& font, const QColor& color,
-                  Qt::Alignment alignment) {
-    auto* label = new QLabel(parent);
-    label->setFont(font);
-    label->setAlignment(alignment | Qt::AlignVCenter);
-    SpeedTestStyle::setTextColor(label, color);
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return label;
+struct RowFonts {
+    QFont time = SpeedTestStyle::monospacedDigit(12, QFont::DemiBold);
+    QFont grade = SpeedTestStyle::system(10, QFont::DemiBold);
+    QFont rate = SpeedTestStyle::monospacedDigit(12, QFont::Medium);
+    QFont ping = SpeedTestStyle::monospacedDigit(11);
+    QFont identity = SpeedTestStyle::monospaced(10.5);
+};
+
+const RowFonts& fonts() {
+    static const RowFonts rowFonts;
+    return rowFonts;
+}
+
+int textWidth(const QFont& font, const QString& text) {
+    return QFontMetrics(font).horizontalAdvance(text);
+}
+
+// A rectangle as high as the font's line, vertically centred on centerY.
+QRect lineRect(const QFont& font, int left, int width, int centerY) {
+    const int height = QFontMetrics(font).height();
+    return QRect(left, centerY - height / 2, width, height);
 }
 
 QColor withAlpha(QColor color, double alpha) {
@@ -31,21 +44,7 @@ QColor withAlpha(QColor color, double alpha) {
 } // namespace
 
 SpeedTestRecordView::SpeedTestRecordView(QWidget* parent)
-    : QWidget(parent),
-      timeLabel(makeLabel(this, SpeedTestStyle::monospacedDigit(12, QFont::DemiBold),
-                          TrafficTheme::textPrimary, Qt::AlignLeft)),
-      gradeLabel(makeLabel(this, SpeedTestStyle::system(10, QFont::DemiBold), TrafficTheme::textDim,
-                           Qt::AlignHCenter)),
-      downLabel(makeLabel(this, SpeedTestStyle::monospacedDigit(12, QFont::Medium),
-                          TrafficTheme::downBlue, Qt::AlignRight)),
-      upLabel(makeLabel(this, SpeedTestStyle::monospacedDigit(12, QFont::Medium),
-                        TrafficTheme::upGreen, Qt::AlignRight)),
-      pingLabel(makeLabel(this, SpeedTestStyle::monospacedDigit(11), TrafficTheme::textDim,
-                          Qt::AlignRight)),
-      identityLabel(
-          makeLabel(this, SpeedTestStyle::monospaced(10.5), TrafficTheme::textDim, Qt::AlignLeft)),
-      m_chipColor(TrafficTheme::textDim) {
-    setObjectName(QStringLiteral("SpeedTestRecordView"));
+    : QWidget(parent), m_chipColor(TrafficTheme::textDim) {
     setFixedHeight(kRowHeight);
 }
 
@@ -64,55 +63,71 @@ QColor SpeedTestRecordView::gradeColor(const QString& grade) {
 }
 
 void SpeedTestRecordView::configure(const SpeedTestRecord& record) {
-    timeLabel->setText(record.timeText());
-    gradeLabel->setText(record.grade.isEmpty() ? QStringLiteral("--") : record.grade);
+    m_texts = {record.timeText(),
+               record.grade.isEmpty() ? QStringLiteral("--") : record.grade,
+               cformat("↓ %.1f", record.downMbps),
+               cformat("↑ %.1f Mbps", record.upMbps),
+               record.pingText(),
+               record.identityLine()};
     m_chipColor = gradeColor(record.grade);
-    SpeedTestStyle::setTextColor(gradeLabel, m_chipColor);
-    downLabel->setText(cformat("↓ %.1f", record.downMbps));
-    upLabel->setText(cformat("↑ %.1f Mbps", record.upMbps));
-    pingLabel->setText(record.pingText());
-    m_identityText = record.identityLine();
     setToolTip(record.tooltip());
-    layoutLabels();
     update();
 }
 
-void SpeedTestRecordView::resizeEvent(QResizeEvent*) {
-    layoutLabels();
-}
+SpeedTestRecordView::Layout SpeedTestRecordView::layout() const {
+    const RowFonts& f = fonts();
+    Layout layout;
+    const int timeHeight = QFontMetrics(f.time).height();
+    layout.timeLabel = QRect(kInset, kLineTop, textWidth(f.time, m_texts.time), timeHeight);
+    const int lineCenter = layout.timeLabel.center().y();
 
-void SpeedTestRecordView::layoutLabels() {
-    const int lineTop = 8;
-    const QSize time = timeLabel->sizeHint();
-    timeLabel->setGeometry(kInset, lineTop, time.width(), time.height());
-    const int lineCenter = lineTop + time.height() / 2;
-
-    const int gradeWidth = gradeLabel->sizeHint().width();
-    m_gradeChip = QRect(timeLabel->geometry().right() + 1 + 8, lineCenter - kChipHeight / 2,
-                        gradeWidth + 2 * kChipPadding, kChipHeight);
-    gradeLabel->setGeometry(m_gradeChip.adjusted(kChipPadding, 0, -kChipPadding, 0));
+    const int gradeWidth = textWidth(f.grade, m_texts.grade);
+    layout.gradeChip = QRect(layout.timeLabel.right() + 1 + 8, lineCenter - kChipHeight / 2 + 1,
+                             gradeWidth + 2 * kChipPadding, kChipHeight);
+    layout.gradeLabel = layout.gradeChip.adjusted(kChipPadding, 0, -kChipPadding, 0);
 
     int right = width() - kInset;
-    for (QLabel* label : {upLabel, downLabel, pingLabel}) {
-        const QSize size = label->sizeHint();
-        label->setGeometry(right - size.width(), lineCenter - size.height() / 2, size.width(),
-                           size.height());
-        right -= size.width() + kInset;
-    }
+    const auto placeRightAligned = [&](const QFont& font, const QString& text) {
+        const int textW = textWidth(font, text);
+        const QRect rect = lineRect(font, right - textW, textW, lineCenter);
+        right -= textW + kInset;
+        return rect;
+    };
+    layout.upLabel = placeRightAligned(f.rate, m_texts.up);
+    layout.downLabel = placeRightAligned(f.rate, m_texts.down);
+    layout.pingLabel = placeRightAligned(f.ping, m_texts.ping);
 
     const int identityWidth = std::max(0, width() - 2 * kInset);
-    const QFontMetrics metrics(identityLabel->font());
-    identityLabel->setText(metrics.elidedText(m_identityText, Qt::ElideMiddle, identityWidth));
-    identityLabel->setGeometry(kInset, timeLabel->geometry().bottom() + 1 + 5, identityWidth,
-                               metrics.height());
+    const QFontMetrics identityMetrics(f.identity);
+    layout.identityLabel =
+        QRect(kInset, layout.timeLabel.bottom() + 1 + 5, identityWidth, identityMetrics.height());
+    layout.identityShown =
+        identityMetrics.elidedText(m_texts.identity, Qt::ElideMiddle, identityWidth);
+    return layout;
 }
 
 void SpeedTestRecordView::paintEvent(QPaintEvent*) {
+    const RowFonts& f = fonts();
+    const Layout at = layout();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+
     painter.setPen(QPen(withAlpha(m_chipColor, 0.35), 1));
     painter.setBrush(withAlpha(m_chipColor, 0.16));
-    painter.drawRoundedRect(QRectF(m_gradeChip).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    painter.drawRoundedRect(QRectF(at.gradeChip).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+
+    const auto draw = [&](const QFont& font, const QColor& color, const QRect& rect,
+                          const QString& text, Qt::Alignment alignment) {
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.drawText(rect, int(alignment | Qt::AlignVCenter), text);
+    };
+    draw(f.time, TrafficTheme::textPrimary, at.timeLabel, m_texts.time, Qt::AlignLeft);
+    draw(f.grade, m_chipColor, at.gradeLabel, m_texts.grade, Qt::AlignHCenter);
+    draw(f.ping, TrafficTheme::textDim, at.pingLabel, m_texts.ping, Qt::AlignRight);
+    draw(f.rate, TrafficTheme::downBlue, at.downLabel, m_texts.down, Qt::AlignRight);
+    draw(f.rate, TrafficTheme::upGreen, at.upLabel, m_texts.up, Qt::AlignRight);
+    draw(f.identity, TrafficTheme::textDim, at.identityLabel, at.identityShown, Qt::AlignLeft);
 
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(TrafficTheme::hairline, 1));

@@ -299,43 +299,50 @@ TEST(SpeedTestRecordViewTest, RowLayoutAndTexts) {
     SpeedTestRecord record = numbered(3);
     record.grade.clear();
     row.configure(record);
-    const auto labels = row.findChildren<QLabel*>();
-    QStringList texts;
-    for (const QLabel* label : labels)
-        texts << label->text();
-    EXPECT_TRUE(texts.contains(record.timeText()));
-    EXPECT_TRUE(texts.contains("--"));
-    EXPECT_TRUE(texts.contains("↓ 13.0"));
-    EXPECT_TRUE(texts.contains("↑ 6.5 Mbps"));
-    EXPECT_TRUE(texts.contains("⏱ 15 ms ±1.5"));
+    const SpeedTestRecordView::Texts& texts = row.texts();
+    EXPECT_EQ(texts.time, record.timeText());
+    EXPECT_EQ(texts.grade, "--");
+    EXPECT_EQ(texts.down, "↓ 13.0");
+    EXPECT_EQ(texts.up, "↑ 6.5 Mbps");
+    EXPECT_EQ(texts.ping, "⏱ 15 ms ±1.5");
+    EXPECT_EQ(texts.identity, record.identityLine());
     EXPECT_EQ(row.toolTip(), record.tooltip());
     EXPECT_EQ(row.height(), 52);
     EXPECT_EQ(row.gradeChipColor(), TrafficTheme::textDim);
-    EXPECT_EQ(row.gradeChipRect().height(), 16);
 
-    QLabel* up = nullptr;
-    QLabel* down = nullptr;
-    QLabel* time = nullptr;
-    for (QLabel* label : labels) {
-        if (label->text() == "↑ 6.5 Mbps")
-            up = label;
-        if (label->text() == "↓ 13.0")
-            down = label;
-        if (label->text() == record.timeText())
-            time = label;
-    }
-    ASSERT_TRUE(up && down && time);
-    EXPECT_EQ(up->geometry().right() + 1, 510 - 12);
-    EXPECT_EQ(down->geometry().right() + 1, up->geometry().left() - 12);
-    EXPECT_EQ(time->geometry().topLeft(), QPoint(12, 8));
-    EXPECT_EQ(row.gradeChipRect().left(), time->geometry().right() + 1 + 8);
-    EXPECT_NEAR(row.gradeChipRect().center().y(), time->geometry().center().y(), 1);
+    const SpeedTestRecordView::Layout at = row.layout();
+    EXPECT_EQ(at.timeLabel.topLeft(), QPoint(12, 8));
+    EXPECT_EQ(at.gradeChip.height(), 16);
+    EXPECT_EQ(at.gradeChip.left(), at.timeLabel.right() + 1 + 8);
+    EXPECT_NEAR(at.gradeChip.center().y(), at.timeLabel.center().y(), 1);
+    EXPECT_EQ(at.gradeLabel, at.gradeChip.adjusted(6, 0, -6, 0));
+    EXPECT_EQ(at.upLabel.right() + 1, 510 - 12);
+    EXPECT_EQ(at.downLabel.right() + 1, at.upLabel.left() - 12);
+    EXPECT_EQ(at.pingLabel.right() + 1, at.downLabel.left() - 12);
+    EXPECT_NEAR(at.upLabel.center().y(), at.timeLabel.center().y(), 1);
+    EXPECT_EQ(at.identityLabel.left(), 12);
+    EXPECT_EQ(at.identityLabel.top(), at.timeLabel.bottom() + 1 + 5);
+    EXPECT_EQ(at.identityLabel.right() + 1, 510 - 12);
+    EXPECT_EQ(at.identityShown, record.identityLine());
 
-    // The chip is drawn in the grade colour, faintly, over the row.
-    const QImage image = row.grab().toImage();
-    const QColor chip =
-        image.pixelColor(row.gradeChipRect().left() + 2, row.gradeChipRect().center().y());
-    EXPECT_GT(chip.alpha(), 0);
+    // A narrow row cuts the identity in the middle.
+    row.resize(200, SpeedTestRecordView::kRowHeight);
+    const QString cut = row.layout().identityShown;
+    EXPECT_TRUE(cut.contains(QStringLiteral("…")));
+    EXPECT_TRUE(cut.startsWith(record.mac.left(4)));
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("3")));
+
+    // The chip is filled faintly in the grade colour, framed more strongly.
+    row.resize(510, SpeedTestRecordView::kRowHeight);
+    QImage image(row.size(), QImage::Format_ARGB32);
+    image.fill(TrafficTheme::cardBG);
+    row.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QColor fill = image.pixelColor(at.gradeChip.left() + 2, at.gradeChip.top() + 3);
+    EXPECT_GT(fill.blue(), TrafficTheme::cardBG.blue());
+    EXPECT_LT(fill.blue(), TrafficTheme::textDim.blue());
+    const QColor separator = image.pixelColor(100, 51);
+    EXPECT_GT(separator.red(), TrafficTheme::cardBG.red());
+    EXPECT_EQ(image.pixel(5, 51), TrafficTheme::cardBG.rgb());
 }
 
 TEST_F(SpeedTestHistoryViewTest, RenderedList) {

@@ -148,17 +148,55 @@ TEST(SpeedTestRecordJson, ReadsToleratingWrongTypes) {
     EXPECT_EQ(record.publicIP, "");
 }
 
+QJsonObject written(const SpeedTestRecord& record) {
+    QByteArray bytes;
+    record.appendJson(bytes);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << bytes.toStdString();
+    EXPECT_FALSE(bytes.contains('\n'));
+    return document.object();
+}
+
 TEST(SpeedTestRecordJson, WritesAllThirteenKeysAndRoundTrips) {
     SpeedTestRecord record = workedExample();
     record.ts += 0.123456;
-    const QJsonObject object = record.toJson();
+    const QJsonObject object = written(record);
     EXPECT_EQ(object.keys(),
               (QStringList{"downMbps", "downNode", "grade", "iface", "ipv4", "ipv6", "jitterMs",
                            "latencyMs", "mac", "publicIP", "ts", "upMbps", "upNode"}));
     EXPECT_TRUE(object.value(QLatin1String("mac")).isString());
+    EXPECT_EQ(object.value(QLatin1String("mac")).toString(), "");
     EXPECT_TRUE(object.value(QLatin1String("ts")).isDouble());
-    const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
-    EXPECT_EQ(SpeedTestRecord::fromJson(QJsonDocument::fromJson(text).object()), record);
+    EXPECT_EQ(SpeedTestRecord::fromJson(object), record);
+}
+
+TEST(SpeedTestRecordJson, AnyTextAndFigureSurvivesTheFile) {
+    SpeedTestRecord record;
+    record.ts = 1765000000.123456789;
+    record.downMbps = 0.1 + 0.2;
+    record.upMbps = 1e-300;
+    record.latencyMs = 123456789012345.0;
+    record.jitterMs = -0.0;
+    record.grade = QStringLiteral("quote \" backslash \\ slash /");
+    record.downNode =
+        QStringLiteral("tab\tnewline\ncr\rbell\x07nul") + QChar(0) + QStringLiteral("end");
+    record.upNode = QStringLiteral("中科大 USTC ⚡ 😀 \u2028\u2029");
+    record.iface = QString(QChar(0x1F));
+    record.mac = QStringLiteral("\x7f");
+    const SpeedTestRecord back = SpeedTestRecord::fromJson(written(record));
+    EXPECT_EQ(back, record);
+    EXPECT_EQ(back.downMbps, 0.1 + 0.2);
+    EXPECT_EQ(back.downNode.size(), record.downNode.size());
+}
+
+TEST(SpeedTestRecordJson, NonFiniteFiguresAreWrittenAsZero) {
+    SpeedTestRecord record;
+    record.downMbps = std::numeric_limits<double>::quiet_NaN();
+    record.upMbps = -std::numeric_limits<double>::infinity();
+    const QJsonObject object = written(record);
+    EXPECT_EQ(object.value(QLatin1String("downMbps")).toDouble(-1), 0.0);
+    EXPECT_EQ(object.value(QLatin1String("upMbps")).toDouble(-1), 0.0);
 }
 
 TEST(SpeedTestRecordJson, NonFiniteFiguresBecomeZero) {
