@@ -1,4 +1,5 @@
 #include "app/DesktopApp.h"
+#include "app/DisplayPlatform.h"
 #include "cli/CommandLine.h"
 #include "platform/posix/SignalQuit.h"
 
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     if (const auto exitCode = CommandLine::runSubcommand(argc, argv))
         return *exitCode;
 
+    DisplayPlatform::applyToEnvironment();
     QApplication app(argc, argv);
     quitOnTerminationSignals();
     DesktopApp desktop;

@@ -43,6 +43,7 @@ void DesktopApp::start() {
     m_panel->setWindowOpacity(PanelPlacement::initialOpacity(
         UserDefaults::doubleValue(PreferencesCatalogue::kWidgetOpacity)));
     m_panel->orderFrontRegardless();
+    m_view->restoreTuckState();
 }
 
 void DesktopApp::tick() {
