@@ -11,6 +11,7 @@ run_packages=(
 )
 test_packages=(
     clang libclang-rt-dev nginx openssl xvfb xauth xdotool dbus x11-utils
+    iproute2 tzdata iperf3
 )
 
 wanted=("${run_packages[@]}")

@@ -5,7 +5,9 @@
 #include "app/SpeedView.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
+#include "traffic/TrafficRecorder.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -35,6 +37,11 @@ void DesktopApp::start() {
     m_panel->setContentView(m_view);
     m_view->hostPanel = m_panel;
 
+    TrafficRecorder& recorder = TrafficRecorder::shared();
+    recorder.startTimers();
+    connect(qApp, &QCoreApplication::aboutToQuit, &recorder, &TrafficRecorder::stopAndSave,
+            Qt::UniqueConnection);
+
     m_sampler.setBaseline(readInterfaceCounters());
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &DesktopApp::tick);
@@ -48,5 +55,6 @@ void DesktopApp::start() {
 
 void DesktopApp::tick() {
     const TickResult result = m_sampler.tick(readInterfaceCounters());
+    TrafficRecorder::shared().recordTotal(result.dUp, result.dDown);
     m_view->recordTick(result);
 }

@@ -3,6 +3,7 @@
 #include "app/Brand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/MonitorCommand.h"
+#include "cli/SpeedtestCommand.h"
 #include "cli/Terminal.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,7 @@ struct Subcommand {
 
 const std::array kSubcommands = {
     Subcommand{"monitor", MonitorCommand::kSummary, &MonitorCommand::run},
+    Subcommand{"speedtest", SpeedtestCommand::kSummary, &SpeedtestCommand::run},
     Subcommand{"history", HistoryCommand::kSummary, &HistoryCommand::run},
 };
 

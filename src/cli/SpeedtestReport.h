@@ -1,0 +1,22 @@
+#pragma once
+
+#include "speedtest/SpeedTestEngine.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Texts of `vorn speedtest`.
+namespace SpeedtestReport {
+
+// The result for people: figures, grade, nodes, network and the summary line.
+QString resultText(const SpeedTestEngine::Result& result);
+
+// The result for scripts: the history record's 13 keys plus "downNodeDetail" and
+// "networkInfo", as one JSON object and a newline; ts is seconds since 1970.
+QByteArray resultJson(const SpeedTestEngine::Result& result, double ts);
+
+// One live line: phase, rates and a progress bar of the given width.
+QString progressLine(SpeedTestEngine::Phase phase, double instantMbps, double averageMbps,
+                     double progress, int barWidth = 24);
+
+} // namespace SpeedtestReport

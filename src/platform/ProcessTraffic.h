@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <map>
+#include <memory>
+#include <utility>
+
+// Per process name, the bytes (received, sent) its processes have transferred so far.
+using AppSample = std::map<QString, std::pair<quint64, quint64>>;
+
+// The platform's source of per-process byte counts. Used from one background thread only.
+class ProcessTraffic {
+public:
+    virtual ~ProcessTraffic() = default;
+
+    // One sample; empty when the platform could not be asked.
+    virtual AppSample sample() = 0;
+
+    // How often the provider wants watch() between samples, in milliseconds; 0 for never.
+    virtual int watchIntervalMs() const { return 0; }
+    // Cheap bookkeeping between samples (for example remembering short-lived connections).
+    virtual void watch() {}
+
+    // The provider of this platform.
+    static std::unique_ptr<ProcessTraffic> create();
+};

@@ -1,0 +1,61 @@
+#include "platform/ProcessTraffic.h"
+
+#include "platform/SocketLedger.h"
+#include "platform/linux/SockDiag.h"
+#include "platform/linux/SocketOwners.h"
+#include "platform/linux/TcpOpens.h"
+
+namespace {
+
+// Per-process TCP bytes from sock_diag. A watch every second lists the sockets whenever a
+// connection was opened since the last listing, so connections shorter than a sample still
+// reach their process; the kernel's destroy notifications supply each socket's final counts,
+// so the bytes of its last second are not lost either. Listing walks the kernel's whole
+// connection table (about 1.5 ms per address family), hence the cheap check first.
+class SockDiagProcessTraffic final : public ProcessTraffic {
+public:
+    AppSample sample() override {
+        if (!list())
+            return {};
+        return m_ledger.sample();
+    }
+
+    int watchIntervalMs() const override { return 1000; }
+
+    void watch() override {
+        drainDestroyed();
+        const std::optional<quint64> opens = readTcpOpens();
+        // Without destroy notifications, only frequent listings catch the ends of connections.
+        if (opens && *opens == m_opensAtListing && m_destroyed.valid())
+            return;
+        list(opens);
+    }
+
+private:
+    void drainDestroyed() {
+        for (const TcpSocketCounts& ended : m_destroyed.drain())
+            m_ledger.ended(ended);
+    }
+
+    bool list(std::optional<quint64> opens = readTcpOpens()) {
+        drainDestroyed();
+        const auto live = SockDiag::dumpTcpSockets();
+        if (!live)
+            return false;
+        m_ledger.update(*live, [](const std::unordered_set<quint64>& inodes) {
+            return findSocketOwners(inodes);
+        });
+        m_opensAtListing = opens.value_or(0);
+        return true;
+    }
+
+    SockDiag::DestroyListener m_destroyed;
+    SocketLedger m_ledger;
+    quint64 m_opensAtListing = 0;
+};
+
+} // namespace
+
+std::unique_ptr<ProcessTraffic> ProcessTraffic::create() {
+    return std::make_unique<SockDiagProcessTraffic>();
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+#include <unordered_map>
+#include <unordered_set>
+
+// Which process holds each of the given socket inodes, by its name (/proc/PID/comm), found
+// through the "socket:[inode]" links in /proc/PID/fd. Processes whose descriptors cannot be
+// read (other users', without privileges) are passed over; the first holder found wins.
+std::unordered_map<quint64, QString> findSocketOwners(const std::unordered_set<quint64>& inodes,
+                                                      const char* procRoot = "/proc");

@@ -1,0 +1,301 @@
+#include "speedtest/CurlTransport.h"
+
+#include <QFile>
+
+#include <curl/curl.h>
+#ifdef __linux__
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#endif
+
+#include <mutex>
+
+namespace {
+
+constexpr long kMaxConnectionsPerHost = 12;
+constexpr long kIdleSeconds = 30;
+constexpr long kReceiveBuffer = 256 * 1024;
+constexpr long kSendBuffer = 2 * 1024 * 1024;
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+QByteArray readSmallFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(16 << 20);
+}
+
+// The system's trusted certificates followed by the extra ones.
+QByteArray caBundleWith(const QString& caFile) {
+    if (caFile.isEmpty())
+        return {};
+    QByteArray bundle;
+    if (CURL* probe = curl_easy_init()) {
+        char* defaultPath = nullptr;
+        if (curl_easy_getinfo(probe, CURLINFO_CAINFO, &defaultPath) == CURLE_OK && defaultPath)
+            bundle = readSmallFile(QString::fromLocal8Bit(defaultPath));
+        curl_easy_cleanup(probe);
+    }
+    return bundle + "\n" + readSmallFile(caFile);
+}
+
+// Bytes written to the socket that the peer has not acknowledged yet.
+qint64 unacknowledgedBytes(CURL* easy) {
+#ifdef __linux__
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(easy, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK ||
+        socket == CURL_SOCKET_BAD)
+        return 0;
+    int queued = 0;
+    if (ioctl(socket, SIOCOUTQ, &queued) != 0)
+        return 0;
+    return queued;
+#else
+    return 0;
+#endif
+}
+
+} // namespace
+
+struct CurlTransport::Transfer {
+    CurlTransport* owner = nullptr;
+    TransferId id = 0;
+    TransferRequest request;
+    TransferCallbacks callbacks;
+    CURL* easy = nullptr;
+    curl_slist* headers = nullptr;
+    int status = 0;
+    QByteArray body;
+    bool bodyTooLarge = false;
+    qint64 reportedSent = 0;
+
+    ~Transfer() {
+        if (easy)
+            curl_easy_cleanup(easy);
+        curl_slist_free_all(headers);
+    }
+};
+
+CurlTransport::CurlTransport(const QString& caFile) : m_caBundle(caBundleWith(caFile)) {
+    initialiseCurlOnce();
+    CURLM* multi = curl_multi_init();
+    curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, kMaxConnectionsPerHost);
+    curl_multi_setopt(multi, CURLMOPT_PIPELINING, long(CURLPIPE_NOTHING));
+    m_multi = multi;
+    m_worker = std::thread([this] { run(); });
+}
+
+CurlTransport::~CurlTransport() {
+    m_quit = true;
+    curl_multi_wakeup(m_multi);
+    m_worker.join();
+    for (auto& [id, transfer] : m_running)
+        curl_multi_remove_handle(m_multi, transfer->easy);
+    m_running.clear();
+    curl_multi_cleanup(m_multi);
+}
+
+Transport::TransferId CurlTransport::start(TransferRequest request, TransferCallbacks callbacks) {
+    auto transfer = std::make_unique<Transfer>();
+    transfer->owner = this;
+    transfer->request = std::move(request);
+    transfer->callbacks = std::move(callbacks);
+    TransferId id;
+    {
+        const std::lock_guard guard(m_commandMutex);
+        id = m_nextId++;
+        transfer->id = id;
+        m_toStart.push_back(std::move(transfer));
+    }
+    ++m_active;
+    curl_multi_wakeup(m_multi);
+    return id;
+}
+
+void CurlTransport::cancel(TransferId id) {
+    {
+        const std::lock_guard guard(m_callbackMutex);
+        m_cancelled.insert(id);
+    }
+    {
+        const std::lock_guard guard(m_commandMutex);
+        m_toCancel.push_back(id);
+    }
+    curl_multi_wakeup(m_multi);
+}
+
+bool CurlTransport::startCallback(TransferId id) {
+    return !m_cancelled.contains(id);
+}
+
+size_t CurlTransport::onHeader(char* data, size_t size, size_t count, void* pointer) {
+    auto* transfer = static_cast<Transfer*>(pointer);
+    const size_t length = size * count;
+    const QByteArrayView line(data, qsizetype(length));
+    if (line.startsWith("HTTP/")) {
+        // Each response of a redirect chain starts over.
+        const auto fields = line.toByteArray().simplified().split(' ');
+        transfer->status = fields.size() > 1 ? fields[1].toInt() : 0;
+        transfer->body.clear();
+    }
+    return length;
+}
+
+size_t CurlTransport::onWrite(char* data, size_t size, size_t count, void* pointer) {
+    auto* transfer = static_cast<Transfer*>(pointer);
+    const size_t length = size * count;
+    if (transfer->request.keepBodyBytes > 0) {
+        if (transfer->body.size() + qsizetype(length) > transfer->request.keepBodyBytes) {
+            transfer->bodyTooLarge = true;
+            return 0;
+        }
+        transfer->body.append(data, qsizetype(length));
+    }
+    if (transfer->callbacks.onData) {
+        CurlTransport* owner = transfer->owner;
+        const std::lock_guard guard(owner->m_callbackMutex);
+        if (owner->startCallback(transfer->id))
+            transfer->callbacks.onData(qint64(length), transfer->status);
+    }
+    return length;
+}
+
+int CurlTransport::onProgress(void* pointer, long long, long long, long long, long long uploaded) {
+    auto* transfer = static_cast<Transfer*>(pointer);
+    if (!transfer->callbacks.onSent || uploaded <= 0)
+        return 0;
+    // Bytes still in the kernel's send queue have not reached the peer yet.
+    const qint64 delivered = uploaded - unacknowledgedBytes(transfer->easy);
+    if (delivered <= transfer->reportedSent)
+        return 0;
+    transfer->reportedSent = delivered;
+    CurlTransport* owner = transfer->owner;
+    const std::lock_guard guard(owner->m_callbackMutex);
+    if (owner->startCallback(transfer->id))
+        transfer->callbacks.onSent(delivered);
+    return 0;
+}
+
+void CurlTransport::run() {
+    while (!m_quit) {
+        applyCommands();
+        int running = 0;
+        curl_multi_perform(m_multi, &running);
+        finishDone();
+        curl_multi_poll(m_multi, nullptr, 0, 200, nullptr);
+    }
+}
+
+void CurlTransport::applyCommands() {
+    std::vector<std::unique_ptr<Transfer>> toStart;
+    std::vector<TransferId> toCancel;
+    {
+        const std::lock_guard guard(m_commandMutex);
+        toStart.swap(m_toStart);
+        toCancel.swap(m_toCancel);
+    }
+    for (auto& transfer : toStart) {
+        CURL* easy = curl_easy_init();
+        if (!easy) {
+            const std::lock_guard guard(m_callbackMutex);
+            if (startCallback(transfer->id) && transfer->callbacks.onComplete)
+                transfer->callbacks.onComplete({false, 0, {}, QStringLiteral("无法创建请求")});
+            --m_active;
+            continue;
+        }
+        transfer->easy = easy;
+        const QByteArray url = transfer->request.url.toEncoded();
+        curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+        curl_easy_setopt(easy, CURLOPT_PRIVATE, transfer.get());
+        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(transfer->request.timeoutSeconds * 1000));
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kIdleSeconds);
+        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+        curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, kSendBuffer);
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransport::onHeader);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransport::onWrite);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+        if (!m_caBundle.isEmpty()) {
+            curl_blob blob{const_cast<char*>(m_caBundle.constData()), size_t(m_caBundle.size()),
+                           CURL_BLOB_NOCOPY};
+            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+        }
+        transfer->headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
+        if (const auto& body = transfer->request.body) {
+            transfer->headers =
+                curl_slist_append(transfer->headers, "Content-Type: application/octet-stream");
+            // No "100 Continue" round trip before the body.
+            transfer->headers = curl_slist_append(transfer->headers, "Expect:");
+            curl_easy_setopt(easy, CURLOPT_POST, 1L);
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body->size()));
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body->constData());
+            curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &CurlTransport::onProgress);
+            curl_easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
+        }
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
+        curl_multi_add_handle(m_multi, easy);
+        const TransferId id = transfer->id;
+        m_running[id] = std::move(transfer);
+    }
+    for (TransferId id : toCancel)
+        remove(id);
+}
+
+void CurlTransport::remove(TransferId id) {
+    const auto it = m_running.find(id);
+    if (it != m_running.end()) {
+        curl_multi_remove_handle(m_multi, it->second->easy);
+        m_running.erase(it);
+        --m_active;
+    }
+    const std::lock_guard guard(m_callbackMutex);
+    m_cancelled.erase(id);
+}
+
+void CurlTransport::finishDone() {
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+        if (message->msg != CURLMSG_DONE)
+            continue;
+        Transfer* transfer = nullptr;
+        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+        if (!transfer)
+            continue;
+        const CURLcode code = message->data.result;
+        long status = 0;
+        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+        TransferCompletion completion;
+        completion.ok = code == CURLE_OK;
+        completion.httpStatus = int(status);
+        completion.body = transfer->body;
+        completion.error = transfer->bodyTooLarge ? QStringLiteral("answer too large")
+                                                  : QString::fromUtf8(curl_easy_strerror(code));
+        {
+            const std::lock_guard guard(m_callbackMutex);
+            if (startCallback(transfer->id)) {
+                // The server has answered, so the whole body has arrived there.
+                if (completion.ok && transfer->request.body && transfer->callbacks.onSent &&
+                    transfer->request.body->size() > transfer->reportedSent)
+                    transfer->callbacks.onSent(transfer->request.body->size());
+                if (transfer->callbacks.onComplete)
+                    transfer->callbacks.onComplete(completion);
+            }
+        }
+        const TransferId id = transfer->id;
+        curl_multi_remove_handle(m_multi, transfer->easy);
+        m_running.erase(id);
+        --m_active;
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The speed test's counts, lengths and timeouts. The program uses these values; tests
+// shorten the phases.
+struct SpeedTestTuning {
+    int pingCount = 8;
+    int connections = 8;
+    double downloadSeconds = 10;
+    double uploadSeconds = 8;
+    qint64 uploadChunk = 10485760;
+    int probeAttempts = 2;
+    double probingScale = 4.0; // progress scale only; probing ends on its own
+    double pingScale = 3.6;
+    double pingPause = 0.12;
+    double tickInterval = 0.25;
+    double probeTimeout = 5;
+    double pingTimeout = 6;
+    double traceTimeout = 6;
+    double transferTimeout = 60;
+    qsizetype traceMaxBytes = 64 * 1024;
+};

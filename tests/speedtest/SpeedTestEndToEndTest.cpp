@@ -1,0 +1,216 @@
+#include "LocalHttpsServer.h"
+
+#include "common/Clock.h"
+#include "speedtest/CurlTransport.h"
+#include "speedtest/QtScheduler.h"
+#include "speedtest/SpeedTestEngine.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace {
+
+using Phase = SpeedTestEngine::Phase;
+
+SpeedTestTuning shortTuning() {
+    SpeedTestTuning tuning;
+    tuning.downloadSeconds = 0.75;
+    tuning.uploadSeconds = 0.75;
+    tuning.pingPause = 0.02;
+    tuning.probeTimeout = 2;
+    tuning.pingTimeout = 2;
+    tuning.traceTimeout = 2;
+    return tuning;
+}
+
+SpeedTestNode node(const QString& id, const QString& name, const QString& ping,
+                   const QString& download) {
+    return {id, name, QStringLiteral("回环"), QUrl(ping), QUrl(download), std::nullopt};
+}
+
+class SpeedTestEndToEndTest : public testing::Test {
+protected:
+    void SetUp() override {
+        server = std::make_unique<LocalHttpsServer>();
+        ASSERT_TRUE(server->error().isEmpty()) << server->error().toStdString();
+    }
+
+    NodeCatalogue localCatalogue(const QString& downloadPath = QStringLiteral("/big.bin"),
+                                 const QString& tracePath = QStringLiteral("/cdn-cgi/trace")) {
+        NodeCatalogue catalogue;
+        catalogue.download = {
+            node("local", "本地节点", server->url("/ping"), server->url(downloadPath)),
+            node("cf", "本地 CF", server->url(tracePath), server->url("/big.bin")),
+        };
+        catalogue.upload = {{"ustc", "本地上传", QUrl(server->url("/up"))}};
+        catalogue.caFile = server->caFile();
+        return catalogue;
+    }
+
+    // Runs one test to its end; false when it did not end within the limit.
+    bool runEngine(NodeCatalogue catalogue, const QString& preferred = {},
+                   bool trustServer = true) {
+        transport = std::make_unique<CurlTransport>(trustServer ? catalogue.caFile : QString());
+        engine = std::make_unique<SpeedTestEngine>(*transport, scheduler, Clock::system(),
+                                                   std::move(catalogue), shortTuning());
+        engine->preferredNodeID = preferred;
+        QEventLoop loop;
+        engine->onPhase = [&](Phase phase) {
+            phases.push_back(phase);
+            if (phase == Phase::done || phase == Phase::idle)
+                QTimer::singleShot(0, &loop, &QEventLoop::quit);
+            if (onPhase)
+                onPhase(phase);
+        };
+        engine->onResult = [&](const SpeedTestEngine::Result& r) { result = r; };
+        engine->onError = [&](const QString& message) { error = message; };
+        engine->onProbe = [&](const QString& name, std::optional<double> ms) { probes[name] = ms; };
+        bool finished = true;
+        QTimer::singleShot(20000, &loop, [&] {
+            finished = false;
+            loop.quit();
+        });
+        engine->start();
+        loop.exec();
+        return finished;
+    }
+
+    std::unique_ptr<LocalHttpsServer> server;
+    QtScheduler scheduler;
+    std::unique_ptr<CurlTransport> transport;
+    std::unique_ptr<SpeedTestEngine> engine;
+    std::function<void(Phase)> onPhase;
+    std::vector<Phase> phases;
+    std::optional<SpeedTestEngine::Result> result;
+    QString error;
+    std::map<QString, std::optional<double>> probes;
+};
+
+TEST_F(SpeedTestEndToEndTest, TransportPostsAWholeBodyAndReportsItDelivered) {
+    CurlTransport curl(server->caFile());
+    const auto body = std::make_shared<const QByteArray>(10485760, 'a');
+    std::promise<TransferCompletion> completed;
+    std::atomic<qint64> lastSent = 0;
+    TransferRequest request;
+    request.url = QUrl(server->url("/up"));
+    request.body = body;
+    TransferCallbacks callbacks;
+    callbacks.onSent = [&](qint64 total) {
+        EXPECT_GT(total, lastSent.load()); // cumulative and growing
+        lastSent = total;
+    };
+    callbacks.onComplete = [&](const TransferCompletion& done) { completed.set_value(done); };
+    curl.start(request, callbacks);
+    auto future = completed.get_future();
+    ASSERT_EQ(future.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    const TransferCompletion done = future.get();
+    EXPECT_TRUE(done.ok) << done.error.toStdString();
+    EXPECT_EQ(done.httpStatus, 200);
+    EXPECT_EQ(lastSent.load(), body->size());
+}
+
+TEST_F(SpeedTestEndToEndTest, TransportKeepsSmallAnswersAndRefusesPlainHttp) {
+    CurlTransport curl(server->caFile());
+    auto fetch = [&](const QString& url) {
+        std::promise<TransferCompletion> completed;
+        TransferRequest request;
+        request.url = QUrl(url);
+        request.keepBodyBytes = 1024;
+        TransferCallbacks callbacks;
+        callbacks.onComplete = [&](const TransferCompletion& done) { completed.set_value(done); };
+        curl.start(request, callbacks);
+        return completed.get_future().get();
+    };
+    const TransferCompletion ping = fetch(server->url("/ping"));
+    EXPECT_TRUE(ping.ok);
+    EXPECT_EQ(ping.body, "pong");
+    const TransferCompletion missing = fetch(server->url("/nothing"));
+    EXPECT_TRUE(missing.ok);
+    EXPECT_EQ(missing.httpStatus, 404);
+    EXPECT_FALSE(fetch(server->url("/big.bin")).ok); // longer than kept
+    QString plain = server->url("/ping");
+    plain.replace("https:", "http:");
+    EXPECT_FALSE(fetch(plain).ok);
+}
+
+TEST_F(SpeedTestEndToEndTest, FullRunGivesPlausibleFigures) {
+    ASSERT_TRUE(runEngine(localCatalogue()));
+    ASSERT_TRUE(result) << error.toStdString();
+    EXPECT_EQ(phases, (std::vector{Phase::probing, Phase::ping, Phase::download, Phase::upload,
+                                   Phase::done}));
+    EXPECT_GT(result->downMbps, 10); // loose: the machine may be busy
+    EXPECT_GT(result->upMbps, 10);
+    EXPECT_GT(result->latencyMs, 0);
+    EXPECT_LT(result->latencyMs, 1000);
+    EXPECT_GE(result->jitterMs, 0);
+    EXPECT_EQ(result->upNode, "本地上传");
+    EXPECT_EQ(result->networkInfo, "出口 ZZ · CF LCL · 203.0.113.7");
+    EXPECT_EQ(result->publicIP, "203.0.113.7");
+    ASSERT_EQ(probes.size(), 2u);
+    EXPECT_TRUE(probes["本地节点"].has_value());
+}
+
+TEST_F(SpeedTestEndToEndTest, NodeOnAClosedPortIsRankedLast) {
+    NodeCatalogue catalogue = localCatalogue();
+    const QString closed = QStringLiteral("https://127.0.0.1:%1").arg(closedLoopbackPort());
+    catalogue.download.insert(catalogue.download.begin(),
+                              node("closed", "关闭的节点", closed + "/ping", closed + "/big.bin"));
+    ASSERT_TRUE(runEngine(catalogue));
+    ASSERT_TRUE(result) << error.toStdString();
+    EXPECT_FALSE(probes["关闭的节点"].has_value());
+    EXPECT_NE(result->downNode, "关闭的节点");
+    EXPECT_GT(result->downMbps, 0);
+}
+
+TEST_F(SpeedTestEndToEndTest, NodeAnsweringNotFoundFallsBack) {
+    ASSERT_TRUE(runEngine(localCatalogue("/missing.bin"), "local"));
+    ASSERT_TRUE(result) << error.toStdString();
+    EXPECT_EQ(result->downNode, "本地 CF");
+    EXPECT_GT(result->downMbps, 10); // loose: the machine may be busy
+    EXPECT_EQ(std::count(phases.begin(), phases.end(), Phase::download), 2);
+}
+
+TEST_F(SpeedTestEndToEndTest, StopDuringDownloadLeavesNoTransferRunning) {
+    onPhase = [this](Phase phase) {
+        if (phase == Phase::download)
+            QTimer::singleShot(300, [this] { engine->stop(); });
+    };
+    ASSERT_TRUE(runEngine(localCatalogue(), "local"));
+    EXPECT_EQ(phases.back(), Phase::idle);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(error.isEmpty());
+    const QDeadlineTimer deadline(5000);
+    while (transport->activeCount() > 0 && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_EQ(transport->activeCount(), 0);
+}
+
+TEST_F(SpeedTestEndToEndTest, UntrustedCertificateFailsProbing) {
+    ASSERT_TRUE(runEngine(localCatalogue(), {}, false));
+    EXPECT_FALSE(result);
+    EXPECT_EQ(error, "无法连接测速节点，请检查网络");
+    for (const auto& [name, ms] : probes)
+        EXPECT_FALSE(ms.has_value()) << name.toStdString();
+}
+
+TEST_F(SpeedTestEndToEndTest, StalledDownloadEndsOnTime) {
+    ASSERT_TRUE(runEngine(localCatalogue("/stall"), "local"));
+    ASSERT_TRUE(result) << error.toStdString();
+    EXPECT_EQ(result->downNode, "本地节点"); // the first 100 KiB arrived, so no fallback
+    EXPECT_LT(result->downMbps, 50);
+}
+
+TEST_F(SpeedTestEndToEndTest, EndlessTraceIsCutOff) {
+    ASSERT_TRUE(runEngine(localCatalogue("/big.bin", "/endless-trace"), "local"));
+    ASSERT_TRUE(result) << error.toStdString();
+    EXPECT_EQ(result->networkInfo, "");
+    EXPECT_EQ(result->publicIP, "");
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+#include "LocalHttpsServer.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProcessResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ProcessResult vorn(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VORN_SPEEDTEST_PHASE_SECONDS"), QStringLiteral("0.75"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VORN_BINARY), arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString writeFile(const QString& name, const QByteArray& contents) {
+    const QString path = testRoot() + QLatin1Char('/') + name;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(contents);
+    return path;
+}
+
+TEST(SpeedtestCommandTest, JsonResultAgainstALocalServer) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    const ProcessResult run =
+        vorn({"speedtest", "--nodes", server.writeNodesFile(), "--node", "local", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8());
+    ASSERT_TRUE(document.isObject()) << run.out.toStdString();
+    const QJsonObject object = document.object();
+    EXPECT_EQ(object.keys(), (QStringList{"downMbps", "downNode", "downNodeDetail", "grade",
+                                          "iface", "ipv4", "ipv6", "jitterMs", "latencyMs", "mac",
+                                          "networkInfo", "publicIP", "ts", "upMbps", "upNode"}));
+    EXPECT_GT(object["downMbps"].toDouble(), 10);
+    EXPECT_GT(object["upMbps"].toDouble(), 10);
+    EXPECT_EQ(object["downNode"].toString(), "本地节点");
+    EXPECT_EQ(object["downNodeDetail"].toString(), "回环");
+    EXPECT_EQ(object["upNode"].toString(), "本地上传");
+    EXPECT_EQ(object["publicIP"].toString(), "203.0.113.7");
+    EXPECT_EQ(object["networkInfo"].toString(), "出口 ZZ · CF LCL · 203.0.113.7");
+    EXPECT_NEAR(object["ts"].toDouble(), QDateTime::currentSecsSinceEpoch(), 120);
+    EXPECT_FALSE(object["grade"].toString().isEmpty());
+    EXPECT_TRUE(run.err.contains("下载测速中…")); // the phases go to stderr with --json
+}
+
+TEST(SpeedtestCommandTest, TextResultShowsFiguresAndSummary) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    const ProcessResult run = vorn({"speedtest", "--nodes", server.writeNodesFile()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("正在选择最优测速节点…"));
+    EXPECT_TRUE(run.out.contains("下载节点 本地节点（回环），上传节点 本地上传"));
+    EXPECT_TRUE(run.out.contains("评级　"));
+    EXPECT_TRUE(run.out.contains("网络　出口 ZZ · CF LCL · 203.0.113.7"));
+    EXPECT_TRUE(run.out.contains("Mbps  ⏱ ")) << run.out.toStdString();
+}
+
+TEST(SpeedtestCommandTest, FailuresExplainThemselves) {
+    const ProcessResult broken =
+        vorn({"speedtest", "--nodes", writeFile("bad-nodes.json", "{\"download\": 1}")});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(broken.err.contains("bad-nodes.json: 缺少非空数组 \"download\""))
+        << broken.err.toStdString();
+
+    const ProcessResult unknown = vorn({"speedtest", "--node", "nowhere"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains("没有这个节点: nowhere（可用: tuna, huawei, bfsu, cf）"))
+        << unknown.err.toStdString();
+
+    EXPECT_EQ(vorn({"speedtest", "--bogus"}).exitCode, 2);
+    const ProcessResult help = vorn({"speedtest", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("用法: vorn speedtest"));
+}
+
+TEST(SpeedtestCommandTest, UntrustedServerFailsWithTheEngineMessage) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    QFile nodes(server.writeNodesFile());
+    ASSERT_TRUE(nodes.open(QIODevice::ReadOnly));
+    QJsonObject object = QJsonDocument::fromJson(nodes.readAll()).object();
+    object.remove("caFile");
+    const QString path = writeFile("untrusted-nodes.json", QJsonDocument(object).toJson());
+    const ProcessResult run = vorn({"speedtest", "--nodes", path, "--json"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.endsWith("无法连接测速节点，请检查网络\n")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
+} // namespace
