@@ -9,6 +9,7 @@
 #include "speedtest/CurlTransport.h"
 #include "speedtest/QtScheduler.h"
 #include "speedtest/SpeedTestEngine.h"
+#include "speedtest/SpeedTestHistoryStore.h"
 #include "speedtest/SpeedTestNodes.h"
 
 #include <QCoreApplication>
@@ -158,8 +159,9 @@ int run(const QStringList& arguments) {
     };
     engine.onResult = [&](const SpeedTestEngine::Result& result) {
         progress.clearLive();
+        const double ts = double(QDateTime::currentMSecsSinceEpoch()) / 1000;
+        SpeedTestHistoryStore::shared().add(SpeedTestRecord::fromResult(result, ts));
         if (options.json) {
-            const double ts = double(QDateTime::currentMSecsSinceEpoch()) / 1000;
             printOut(QString::fromUtf8(SpeedtestReport::resultJson(result, ts)));
         } else {
             printOut(QStringLiteral("\n") + SpeedtestReport::resultText(result));

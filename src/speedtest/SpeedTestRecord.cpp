@@ -49,6 +49,28 @@ const QString SpeedTestRecord::csvHeader =
     QStringLiteral("时间,下载(Mbps),上传(Mbps),延迟(ms),抖动(ms),评级,下载节点,上传节点,网卡,MAC,"
                    "本地IPv4,本地IPv6,公网IP");
 
+SpeedTestRecord SpeedTestRecord::fromResult(const SpeedTestResult& result, double ts) {
+    SpeedTestRecord record;
+    record.ts = ts;
+    record.downMbps = result.downMbps;
+    record.upMbps = result.upMbps;
+    record.latencyMs = result.latencyMs;
+    record.jitterMs = result.jitterMs;
+    // JSON cannot hold NaN or infinity; the grade is taken from the figure as stored.
+    record.zeroNonFiniteFigures();
+    SpeedTestResult stored = result;
+    stored.downMbps = record.downMbps;
+    record.grade = stored.grade();
+    record.downNode = result.downNode;
+    record.upNode = result.upNode;
+    record.iface = result.iface;
+    record.mac = result.mac;
+    record.ipv4 = result.ipv4;
+    record.ipv6 = result.ipv6;
+    record.publicIP = result.publicIP;
+    return record;
+}
+
 SpeedTestRecord SpeedTestRecord::fromJson(const QJsonObject& object) {
     SpeedTestRecord record;
     record.ts = numberOf(object, QLatin1StringView("ts"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speedtest/SpeedTestResult.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
@@ -19,6 +21,10 @@ struct SpeedTestRecord {
     QString ipv4;
     QString ipv6;
     QString publicIP;
+
+    // The stored form of a finished test made at ts (seconds since 1970). The detail and
+    // network summary are not kept; figures that are not finite are kept as 0.
+    static SpeedTestRecord fromResult(const SpeedTestResult& result, double ts);
 
     // Reads field by field: a missing, null or wrong-typed value leaves that field at its
     // default; unknown keys are ignored.

@@ -221,3 +221,44 @@ TEST(SpeedTestRecordJson, HostileTimeStampsStillFormat) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SpeedTestRecordFromResult, CopiesFiguresTextsAndGrade) {
+    SpeedTestResult result;
+    result.latencyMs = 17.6;
+    result.jitterMs = 2.3;
+    result.downMbps = 312.44;
+    result.upMbps = 41.2;
+    result.downNode = QStringLiteral("清华 TUNA");
+    result.downNodeDetail = QStringLiteral("北京 · 教育网");
+    result.upNode = QStringLiteral("中科大 USTC");
+    result.networkInfo = QStringLiteral("出口 CN · CF HKG · 203.0.113.7");
+    result.iface = QStringLiteral("en0");
+    result.ipv4 = QStringLiteral("192.168.1.23");
+    result.publicIP = QStringLiteral("203.0.113.7");
+    SpeedTestRecord expected = workedExample();
+    const SpeedTestRecord record = SpeedTestRecord::fromResult(result, expected.ts);
+    EXPECT_EQ(record, expected);
+
+    result.downMbps = 0;
+    EXPECT_EQ(SpeedTestRecord::fromResult(result, 0).grade, "--");
+    result.downMbps = 20;
+    EXPECT_EQ(SpeedTestRecord::fromResult(result, 0).grade, "够用");
+}
+
+TEST(SpeedTestRecordFromResult, NonFiniteFiguresAreKeptAsZero) {
+    SpeedTestResult result;
+    result.downMbps = std::numeric_limits<double>::infinity();
+    result.upMbps = std::numeric_limits<double>::quiet_NaN();
+    result.latencyMs = 12;
+    const SpeedTestRecord record =
+        SpeedTestRecord::fromResult(result, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(record.downMbps, 0.0);
+    EXPECT_EQ(record.upMbps, 0.0);
+    EXPECT_EQ(record.ts, 0.0);
+    EXPECT_EQ(record.latencyMs, 12.0);
+    EXPECT_EQ(record.grade, "--");
+}
+
+} // namespace

@@ -17,10 +17,12 @@ struct ProcessResult {
     QString err;
 };
 
-ProcessResult vorn(const QStringList& arguments) {
+ProcessResult vorn(const QStringList& arguments, const QString& dataHome = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("VORN_SPEEDTEST_PHASE_SECONDS"), QStringLiteral("0.75"));
+    if (!dataHome.isEmpty())
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VORN_BINARY), arguments);
     process.closeWriteChannel();
@@ -63,6 +65,21 @@ TEST(SpeedtestCommandTest, JsonResultAgainstALocalServer) {
     EXPECT_NEAR(object["ts"].toDouble(), QDateTime::currentSecsSinceEpoch(), 120);
     EXPECT_FALSE(object["grade"].toString().isEmpty());
     EXPECT_TRUE(run.err.contains("下载测速中…")); // the phases go to stderr with --json
+}
+
+TEST(SpeedtestCommandTest, ResultIsStoredInTheHistory) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    const QString dataHome = testRoot() + QStringLiteral("/stored-history");
+    const ProcessResult run =
+        vorn({"speedtest", "--nodes", server.writeNodesFile(), "--node", "local"}, dataHome);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const ProcessResult history = vorn({"history", "--csv"}, dataHome);
+    ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
+    const QStringList lines = history.out.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 3) << history.out.toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(",本地节点,本地上传,"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(",203.0.113.7")));
 }
 
 TEST(SpeedtestCommandTest, TextResultShowsFiguresAndSummary) {
