@@ -81,6 +81,14 @@ QString localTime(double secondsSince1970, const QString& pattern) {
     return QDateTime::fromMSecsSinceEpoch(qint64(std::floor(seconds * 1000.0))).toString(pattern);
 }
 
+// One line, cut at the end to the pane's text width.
+void setElidedText(QLabel* label, const QString& text) {
+    const int width = kWidth - 2 * kTextInset;
+    const QString shown = QFontMetrics(label->font()).elidedText(text, Qt::ElideRight, width);
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
 QString orDash(const QString& text) {
     return text.isEmpty() ? QStringLiteral("—") : text;
 }
@@ -264,7 +272,7 @@ QWidget* SpeedTestWindow::buildTestPane() {
         if (nodes[i].id == *stored) {
             nodePopup->setCurrentIndex(int(i) + 1);
             m_engine.preferredNodeID = nodes[i].id;
-            serverLabel->setText(nodes[i].name + QStringLiteral(" · ") + nodes[i].detail);
+            setElidedText(serverLabel, nodes[i].name + QStringLiteral(" · ") + nodes[i].detail);
             break;
         }
     }
@@ -331,7 +339,7 @@ void SpeedTestWindow::installCallbacks() {
         QString text = node.name + QStringLiteral(" · ") + node.detail;
         if (!info.isEmpty())
             text += QStringLiteral("　|　") + info;
-        self->serverLabel->setText(text);
+        setElidedText(self->serverLabel, text);
     };
     m_engine.onPingSample = [self](double rttMs) {
         if (self)
@@ -456,13 +464,13 @@ void SpeedTestWindow::nodeChanged(int index) {
     if (index <= 0 || std::size_t(index) > nodes.size()) {
         m_engine.preferredNodeID.clear();
         UserDefaults::setString(kNodeChoice, QString());
-        serverLabel->setText(QStringLiteral("自动择优 · 开始测速时探测最优节点"));
+        setElidedText(serverLabel, QStringLiteral("自动择优 · 开始测速时探测最优节点"));
         return;
     }
     const SpeedTestNode& node = nodes[std::size_t(index) - 1];
     m_engine.preferredNodeID = node.id;
     UserDefaults::setString(kNodeChoice, node.id);
-    serverLabel->setText(node.name + QStringLiteral(" · ") + node.detail);
+    setElidedText(serverLabel, node.name + QStringLiteral(" · ") + node.detail);
 }
 
 void SpeedTestWindow::copyResult() {

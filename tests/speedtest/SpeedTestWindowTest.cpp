@@ -163,6 +163,13 @@ TEST_F(SpeedTestWindowTest, LiveDisplayFollowsTheCallbacks) {
     engine->onNodePicked(tuna, NodeCatalogue::builtIn().upload[0], "出口 CN · CF HKG");
     EXPECT_EQ(text("serverLabel"), tuna.name + " · " + tuna.detail + "　|　出口 CN · CF HKG");
 
+    const QString longInfo = QStringLiteral("出口 ") + QString(200, QLatin1Char('X'));
+    engine->onNodePicked(tuna, NodeCatalogue::builtIn().upload[0], longInfo);
+    EXPECT_TRUE(text("serverLabel").startsWith(tuna.name));
+    EXPECT_TRUE(text("serverLabel").endsWith(QStringLiteral("…")));
+    EXPECT_EQ(child<QLabel>("serverLabel")->toolTip(),
+              tuna.name + " · " + tuna.detail + "　|　" + longInfo);
+
     engine->onPhase(Phase::ping);
     EXPECT_EQ(text("phaseLabel"), "测量延迟中…");
     engine->onPingSample(13.4);
@@ -359,6 +366,26 @@ TEST_F(SpeedTestWindowTest, AWholeRunOnAFakeTransportLandsInTheHistory) {
     EXPECT_EQ(badge(), "历史记录 (1)");
     EXPECT_TRUE(text("lastLabel").contains(QStringLiteral("公网 203.0.113.7")));
     EXPECT_TRUE(saveScreenshot(window->grab().toImage(), QStringLiteral("window-test-tab")));
+}
+
+TEST_F(SpeedTestWindowTest, AFailedRunOnAFakeTransportShowsTheWarning) {
+    makeWindow();
+    window->nodeChanged(1);
+    window->toggleRun();
+    transport.answer(kTrace, false);
+    for (int i = 0; i < 8; ++i) {
+        scheduler.advance(1.0 / 64);
+        transport.answer(kTunaPing, false);
+        scheduler.drain();
+        scheduler.advance(0.125);
+    }
+    EXPECT_EQ(engine->phase(), Phase::idle);
+    EXPECT_EQ(text("phaseLabel"), "⚠️ 无法连接测速节点，请检查网络");
+    EXPECT_EQ(colour("phaseLabel"), SpeedTestStyle::systemRed);
+    EXPECT_EQ(startTitle(), "重新测速");
+    EXPECT_EQ(text("pingValue"), "--");
+    EXPECT_TRUE(store->records().isEmpty());
+    EXPECT_EQ(text("lastLabel"), "尚未测速");
 }
 
 TEST_F(SpeedTestWindowTest, TabsAndRenderings) {
