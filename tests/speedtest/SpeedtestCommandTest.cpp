@@ -3,6 +3,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -71,15 +72,24 @@ TEST(SpeedtestCommandTest, ResultIsStoredInTheHistory) {
     LocalHttpsServer server;
     ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
     const QString dataHome = testRoot() + QStringLiteral("/stored-history");
-    const ProcessResult run =
-        vorn({"speedtest", "--nodes", server.writeNodesFile(), "--node", "local"}, dataHome);
+    const ProcessResult run = vorn(
+        {"speedtest", "--nodes", server.writeNodesFile(), "--node", "local", "--json"}, dataHome);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const ProcessResult history = vorn({"history", "--csv"}, dataHome);
-    ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
-    const QStringList lines = history.out.split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 3) << history.out.toStdString();
-    EXPECT_TRUE(lines[1].contains(QStringLiteral(",本地节点,本地上传,"))) << lines[1].toStdString();
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(",203.0.113.7")));
+    const QJsonObject reported = QJsonDocument::fromJson(run.out.toUtf8()).object();
+
+    QFile file(dataHome + QStringLiteral("/Vorn/speedtest-history.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonArray history = QJsonDocument::fromJson(file.readAll()).array();
+    ASSERT_EQ(history.size(), 1);
+    const QJsonObject stored = history[0].toObject();
+    for (const char* key : {"ts", "downMbps", "upMbps", "latencyMs", "jitterMs", "grade",
+                            "downNode", "upNode", "publicIP"})
+        EXPECT_EQ(stored[key], reported[key]) << key;
+    EXPECT_EQ(stored["downNode"].toString(), "本地节点");
+
+    const ProcessResult csv = vorn({"history", "--csv"}, dataHome);
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    EXPECT_EQ(csv.out.split(QStringLiteral("\r\n")).size(), 3) << csv.out.toStdString();
 }
 
 TEST(SpeedtestCommandTest, TextResultShowsFiguresAndSummary) {
