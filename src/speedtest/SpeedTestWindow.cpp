@@ -96,12 +96,17 @@ QString orDash(const QString& text) {
 } // namespace
 
 SpeedTestWindow& SpeedTestWindow::shared() {
-    // Built once and never destroyed: the engine may still be running when the process ends.
+    // Built on first use and kept for the whole run; closing the window only hides it.
     static SpeedTestWindow* window = [] {
         auto* transport = new CurlTransport(SpeedTestNodes::catalogue().caFile);
         auto* scheduler = new QtScheduler;
         auto* engine = new SpeedTestEngine(*transport, *scheduler, Clock::system(),
                                            SpeedTestNodes::catalogue());
+        // No transfer may still run while the process tears down.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [engine] {
+            if (engine->isRunning())
+                engine->stop();
+        });
         return new SpeedTestWindow(*engine, SpeedTestHistoryStore::shared(), Clock::system());
     }();
     return *window;

@@ -7,6 +7,7 @@
 #include "speedtest/RateGraphView.h"
 #include "speedtest/SpeedTestHistoryStore.h"
 #include "speedtest/SpeedTestHistoryView.h"
+#include "speedtest/SpeedTestNodes.h"
 #include "speedtest/SpeedTestStyle.h"
 #include "traffic/TrafficTheme.h"
 
@@ -91,6 +92,18 @@ protected:
     std::optional<SpeedTestEngine> engine;
     std::optional<SpeedTestWindow> window;
 };
+
+TEST(SpeedTestWindowShared, OneWindowOnTheProgramsEngineAndHistory) {
+    SpeedTestWindow& shared = SpeedTestWindow::shared();
+    EXPECT_EQ(&shared, &SpeedTestWindow::shared());
+    EXPECT_EQ(shared.engine().catalogue().download, SpeedTestNodes::download());
+    EXPECT_FALSE(shared.isVisible());
+    shared.show();
+    EXPECT_TRUE(shared.isVisible());
+    shared.close();
+    EXPECT_FALSE(shared.isVisible());
+    EXPECT_EQ(&shared, &SpeedTestWindow::shared()) << "closing only hides";
+}
 
 TEST_F(SpeedTestWindowTest, FirstUse) {
     SpeedTestWindow& w = makeWindow();
