@@ -4,6 +4,7 @@
 #include "cli/HistoryCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/SpeedtestCommand.h"
+#include "cli/StatsCommand.h"
 #include "cli/Terminal.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,7 @@ struct Subcommand {
 const std::array kSubcommands = {
     Subcommand{"monitor", MonitorCommand::kSummary, &MonitorCommand::run},
     Subcommand{"speedtest", SpeedtestCommand::kSummary, &SpeedtestCommand::run},
+    Subcommand{"stats", StatsCommand::kSummary, &StatsCommand::run},
     Subcommand{"history", HistoryCommand::kSummary, &HistoryCommand::run},
 };
 

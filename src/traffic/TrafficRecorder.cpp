@@ -219,6 +219,24 @@ void TrafficRecorder::cleanupCheck() {
     UserDefaults::setString(kLastCleanupDay, today);
 }
 
+QStringList TrafficRecorder::keys(const QDate& from, const QDate& to) {
+    return dayKeys(from, to);
+}
+
+TrafficRecorder::RangeSummary TrafficRecorder::aggregate(const QStringList& keys) const {
+    return ::aggregate(m_data, keys);
+}
+
+TrafficRecorder::RangeSummary TrafficRecorder::queryRange(const QDate& from,
+                                                          const QDate& to) const {
+    return aggregate(keys(from, to));
+}
+
+std::vector<NamedAppTraffic>
+TrafficRecorder::sortedApps(const std::map<QString, AppTraffic>& apps) {
+    return ::sortedApps(apps);
+}
+
 QString TrafficRecorder::todayString() {
     return dateString(QDate::currentDate());
 }

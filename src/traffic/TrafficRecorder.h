@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "platform/ProcessTraffic.h"
 #include "traffic/DailyTraffic.h"
+#include "traffic/RangeSummary.h"
 #include "traffic/TrafficFormat.h"
 
 #include <QDate>
@@ -65,6 +66,14 @@ public:
     void scheduleCleanup();
     // The hourly check: cleans once in the 3 o'clock hour of each day.
     void cleanupCheck();
+
+    // A period's summary: the day keys of from..to (both included), their recorded days
+    // summed, and the applications to list, largest first (range summary functions).
+    using RangeSummary = ::RangeSummary;
+    static QStringList keys(const QDate& from, const QDate& to);
+    RangeSummary aggregate(const QStringList& keys) const;
+    RangeSummary queryRange(const QDate& from, const QDate& to) const;
+    static std::vector<NamedAppTraffic> sortedApps(const std::map<QString, AppTraffic>& apps);
 
     // Day keys: "yyyy-MM-dd" in the local calendar, computed afresh on every call.
     static QString todayString();

@@ -1,0 +1,79 @@
+#include "cli/StatsCommand.h"
+
+#include "SampleHistory.h"
+#include "cli/CommandLine.h"
+#include "support/FakeClock.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString sameName(const QString& process) {
+    return process == QLatin1String("WeChat") ? QStringLiteral("微信") : process;
+}
+
+class StatsCommandTest : public ::testing::Test {
+protected:
+    int run(QStringList arguments) {
+        return StatsCommand::runWith(arguments, history, clock, &sameName);
+    }
+    QByteArray readOutput() {
+        QFile file(output);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    TrafficData history = sampleWeek();
+    FakeClock clock; // 2026-12-06
+    QString output = testRoot() + "/stats-out";
+};
+
+} // namespace
+
+TEST_F(StatsCommandTest, ExportsAreTheWindowsBytes) {
+    const QDate from(2026, 11, 30);
+    const QDate to(2026, 12, 6);
+    const ExportPeriod period{from, to, aggregate(history, dayKeys(from, to))};
+    ASSERT_EQ(run({"--csv", "-o", output}), 0);
+    EXPECT_EQ(readOutput(), TrafficExport::csvFileBytes(period, &sameName));
+    ASSERT_EQ(run({"--last7", "--json", "-o", output}), 0);
+    EXPECT_EQ(readOutput(), TrafficExport::jsonFileBytes(period, &sameName));
+
+    ASSERT_EQ(run({"--from", "2026-12-05", "--to", "2026-12-06", "--csv", "-o", output}), 0);
+    EXPECT_TRUE(readOutput().contains("# 区间,2026-12-05 ~ 2026-12-06,共2天\n"));
+    ASSERT_EQ(run({"--today", "--csv", "--output", output}), 0);
+    EXPECT_TRUE(readOutput().contains("区间汇总,120000000,30000000,150000000\n"));
+    ASSERT_EQ(run({"--year", "--json", "-o", output}), 0);
+    EXPECT_TRUE(readOutput().contains("\"from\": \"2026-01-01\""));
+}
+
+TEST_F(StatsCommandTest, TextSummary) {
+    ASSERT_EQ(run({"--month", "-o", output}), 0);
+    const QString text = QString::fromUtf8(readOutput());
+    EXPECT_TRUE(text.startsWith("区间 2026-12-01 ~ 2026-12-06  ·  共 6 天\n"
+                                "下载 1020.4 MB · 上传 89.6 MB · 合计 1.08 GB\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("2026-12-05    858.3 MB     57.2 MB    915.5 MB\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("  微信 (WeChat)\n"));
+    EXPECT_TRUE(text.contains("  firefox-esr\n"));
+
+    ASSERT_EQ(run({"--from", "2020-01-01", "--to", "2020-01-31", "-o", output}), 0);
+    EXPECT_EQ(QString::fromUtf8(readOutput()),
+              "区间 2020-01-01 ~ 2020-01-31  ·  共 31 天\n"
+              "下载 0 B · 上传 0 B · 合计 0 B\n\n区间内没有记录。\n");
+}
+
+TEST_F(StatsCommandTest, BadUsageAndWriteFailure) {
+    for (const QStringList& arguments :
+         {QStringList{"--from", "2026-12-01"}, QStringList{"--to", "2026-12-01"},
+          QStringList{"--from", "2026-12-07", "--to", "2026-12-01"},
+          QStringList{"--from", "12/01/2026", "--to", "2026-12-01"},
+          QStringList{"--today", "--year"}, QStringList{"--csv", "--json"}, QStringList{"-o"},
+          QStringList{"--bogus"}, QStringList{"--from"}}) {
+        EXPECT_EQ(run(arguments), kExitUsage) << arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(run({"--csv", "-o", testRoot() + "/no/such/dir/out.csv"}), kExitFailure);
+}
