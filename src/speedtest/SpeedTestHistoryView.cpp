@@ -6,9 +6,9 @@
 #include "speedtest/SpeedTestStyle.h"
 #include "traffic/TrafficTheme.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
