@@ -3,6 +3,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -18,10 +19,12 @@ struct ProcessResult {
     QString err;
 };
 
-ProcessResult vorn(const QStringList& arguments) {
+ProcessResult vorn(const QStringList& arguments, const QString& dataHome = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("VORN_SPEEDTEST_PHASE_SECONDS"), QStringLiteral("1.5"));
+    if (!dataHome.isEmpty())
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VORN_BINARY), arguments);
     process.closeWriteChannel();
@@ -64,6 +67,30 @@ TEST(SpeedtestCommandTest, JsonResultAgainstALocalServer) {
     EXPECT_NEAR(object["ts"].toDouble(), QDateTime::currentSecsSinceEpoch(), 120);
     EXPECT_FALSE(object["grade"].toString().isEmpty());
     EXPECT_TRUE(run.err.contains("下载测速中…")); // the phases go to stderr with --json
+}
+
+TEST(SpeedtestCommandTest, ResultIsStoredInTheHistory) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    const QString dataHome = testRoot() + QStringLiteral("/stored-history");
+    const ProcessResult run = vorn(
+        {"speedtest", "--nodes", server.writeNodesFile(), "--node", "local", "--json"}, dataHome);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject reported = QJsonDocument::fromJson(run.out.toUtf8()).object();
+
+    QFile file(dataHome + QStringLiteral("/Vorn/speedtest-history.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonArray history = QJsonDocument::fromJson(file.readAll()).array();
+    ASSERT_EQ(history.size(), 1);
+    const QJsonObject stored = history[0].toObject();
+    for (const char* key : {"ts", "downMbps", "upMbps", "latencyMs", "jitterMs", "grade",
+                            "downNode", "upNode", "publicIP"})
+        EXPECT_EQ(stored[key], reported[key]) << key;
+    EXPECT_EQ(stored["downNode"].toString(), "本地节点");
+
+    const ProcessResult csv = vorn({"history", "--csv"}, dataHome);
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    EXPECT_EQ(csv.out.split(QStringLiteral("\r\n")).size(), 3) << csv.out.toStdString();
 }
 
 TEST(SpeedtestCommandTest, TextResultShowsFiguresAndSummary) {
