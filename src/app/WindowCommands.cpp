@@ -1,6 +1,7 @@
 #include "app/WindowCommands.h"
 
 #include "settings/PreferencesWindow.h"
+#include "speedtest/SpeedTestWindow.h"
 #include "traffic/TrafficHistoryWindow.h"
 
 namespace WindowCommands {
@@ -11,7 +12,9 @@ void openHistoryWindow(QPointer<TrafficHistoryWindow>& slot, QObject* owner) {
     slot->show();
 }
 
-void openSpeedTest() {}
+void openSpeedTest() {
+    SpeedTestWindow::shared().show();
+}
 
 void openPreferences() {
     PreferencesWindow::shared().show();

@@ -2,6 +2,7 @@
 
 #include "app/Brand.h"
 #include "cli/ConfigCommand.h"
+#include "cli/HistoryCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/SpeedtestCommand.h"
 #include "cli/StatsCommand.h"
@@ -24,6 +25,7 @@ const std::array kSubcommands = {
     Subcommand{"speedtest", SpeedtestCommand::kSummary, &SpeedtestCommand::run},
     Subcommand{"stats", StatsCommand::kSummary, &StatsCommand::run},
     Subcommand{"config", ConfigCommand::kSummary, &ConfigCommand::run},
+    Subcommand{"history", HistoryCommand::kSummary, &HistoryCommand::run},
 };
 
 QString usage() {

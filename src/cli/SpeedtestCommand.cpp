@@ -5,6 +5,7 @@
 #include "cli/Terminal.h"
 #include "common/CFormat.h"
 #include "platform/posix/SignalQuit.h"
+#include "speedtest/SpeedTestHistoryStore.h"
 #include "speedtest/SpeedTestNodes.h"
 #include "speedtest/SpeedTestRunner.h"
 
@@ -153,8 +154,9 @@ int run(const QStringList& arguments) {
     };
     engine.onResult = [&](const SpeedTestEngine::Result& result) {
         progress.clearLive();
+        const double ts = double(QDateTime::currentMSecsSinceEpoch()) / 1000;
+        SpeedTestHistoryStore::shared().add(SpeedTestRecord::fromResult(result, ts));
         if (options.json) {
-            const double ts = double(QDateTime::currentMSecsSinceEpoch()) / 1000;
             printOut(QString::fromUtf8(SpeedtestReport::resultJson(result, ts)));
         } else {
             printOut(QStringLiteral("\n") + SpeedtestReport::resultText(result));

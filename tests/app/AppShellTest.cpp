@@ -5,6 +5,7 @@
 #include "settings/PreferencesCatalogue.h"
 #include "settings/PreferencesWindow.h"
 #include "settings/UserDefaults.h"
+#include "speedtest/SpeedTestWindow.h"
 #include "support/Screenshots.h"
 #include "traffic/TrafficHistoryWindow.h"
 
@@ -136,8 +137,9 @@ TEST_F(AppShellTest, PreferencesCommandOpensTheSharedWindow) {
     ASSERT_TRUE(PreferencesWindow::shared().window);
     EXPECT_TRUE(PreferencesWindow::shared().window->isVisible());
     PreferencesWindow::shared().window->close();
-    // A command whose window is not there yet does nothing, and nothing breaks.
     findAction(*menu, QStringLiteral("⚡ 网络测速…"))->trigger();
+    EXPECT_TRUE(SpeedTestWindow::shared().isVisible());
+    SpeedTestWindow::shared().close();
 }
 
 TEST_F(AppShellTest, StatusAndBallMenusShareOneStatisticsWindow) {

@@ -17,7 +17,7 @@ namespace {
 // One sock_diag message as the kernel lays it out, with tcp_info cut to infoLength bytes.
 QByteArray diagMessage(int family, const char* source, const char* destination, quint64 cookie,
                        quint32 inode, quint64 received, quint64 acked,
-                       size_t infoLength = sizeof(tcp_info)) {
+                       size_t infoLength = sizeof(tcp_info), quint16 type = SOCK_DIAG_BY_FAMILY) {
     inet_diag_msg diag{};
     diag.idiag_family = quint8(family);
     inet_pton(family, source, diag.id.idiag_src);
@@ -32,7 +32,7 @@ QByteArray diagMessage(int family, const char* source, const char* destination, 
     attribute.rta_type = INET_DIAG_INFO;
     attribute.rta_len = quint16(RTA_LENGTH(infoLength));
     nlmsghdr header{};
-    header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    header.nlmsg_type = type;
     header.nlmsg_len =
         quint32(NLMSG_LENGTH(NLMSG_ALIGN(sizeof diag) + RTA_ALIGN(attribute.rta_len)));
     QByteArray bytes(qsizetype(NLMSG_ALIGN(header.nlmsg_len)), '\0');
@@ -52,10 +52,12 @@ TEST(SockDiagParse, ReadsCountsCookiesAndLoopback) {
         diagMessage(AF_INET6, "::1", "::1", 3, 44, 6, 6) +
         diagMessage(AF_INET6, "::ffff:127.0.0.1", "::ffff:127.0.0.1", 4, 45, 7, 7) +
         diagMessage(AF_INET6, "2001:db8::1", "::1", 5, 46, 8, 8) +
-        diagMessage(AF_INET, "10.0.0.1", "10.0.0.2", 6, 47, 9, 9, 16); // old kernel: no bytes
+        diagMessage(AF_INET, "10.0.0.1", "10.0.0.2", 6, 47, 9, 9, 16) + // old kernel: no bytes
+        diagMessage(AF_INET6, "2001:db8::1", "2001:db8::2", 7, 48, 10, 11, sizeof(tcp_info),
+                    TCPDIAG_GETSOCK); // the answer to the one-walk request
     std::vector<TcpSocketCounts> sockets;
-    EXPECT_TRUE(SockDiag::parseMessages(buffer, sockets));
-    ASSERT_EQ(sockets.size(), 6u);
+    EXPECT_EQ(SockDiag::parseMessages(buffer, sockets), SockDiag::Batch::More);
+    ASSERT_EQ(sockets.size(), 7u);
     EXPECT_EQ(sockets[0].cookie, 0x1122334455667788ull);
     EXPECT_EQ(sockets[0].inode, 42u);
     EXPECT_EQ(sockets[0].received, 1000u);
@@ -66,6 +68,8 @@ TEST(SockDiagParse, ReadsCountsCookiesAndLoopback) {
     EXPECT_TRUE(sockets[3].loopback);
     EXPECT_FALSE(sockets[4].loopback); // only one end is loopback
     EXPECT_EQ(sockets[5].received, 0u);
+    EXPECT_EQ(sockets[6].cookie, 7u);
+    EXPECT_EQ(sockets[6].sent, 11u);
 }
 
 TEST(SockDiagParse, StopsAtDoneAndSurvivesTruncation) {
@@ -74,9 +78,15 @@ TEST(SockDiagParse, StopsAtDoneAndSurvivesTruncation) {
     done.nlmsg_len = sizeof done;
     const QByteArray one = diagMessage(AF_INET, "10.0.0.1", "10.0.0.2", 1, 2, 3, 4);
     std::vector<TcpSocketCounts> sockets;
-    EXPECT_FALSE(SockDiag::parseMessages(
-        one + QByteArray(reinterpret_cast<const char*>(&done), sizeof done), sockets));
+    EXPECT_EQ(SockDiag::parseMessages(
+                  one + QByteArray(reinterpret_cast<const char*>(&done), sizeof done), sockets),
+              SockDiag::Batch::Done);
     EXPECT_EQ(sockets.size(), 1u);
+    nlmsghdr error = done;
+    error.nlmsg_type = NLMSG_ERROR;
+    EXPECT_EQ(SockDiag::parseMessages(
+                  QByteArray(reinterpret_cast<const char*>(&error), sizeof error), sockets),
+              SockDiag::Batch::Failed);
     for (qsizetype cut = 0; cut < one.size(); ++cut) {
         std::vector<TcpSocketCounts> partial;
         SockDiag::parseMessages(one.left(cut), partial);

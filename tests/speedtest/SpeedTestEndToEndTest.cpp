@@ -20,8 +20,9 @@ using Phase = SpeedTestEngine::Phase;
 
 SpeedTestTuning shortTuning() {
     SpeedTestTuning tuning;
-    tuning.downloadSeconds = 0.75;
-    tuning.uploadSeconds = 0.75;
+    // Long enough that a slow first byte on a busy machine still leaves a measurable span.
+    tuning.downloadSeconds = 1.5;
+    tuning.uploadSeconds = 1.5;
     tuning.pingPause = 0.02;
     tuning.probeTimeout = 2;
     tuning.pingTimeout = 2;

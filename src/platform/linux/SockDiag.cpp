@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -87,56 +88,80 @@ void parseOne(QByteArrayView message, std::vector<TcpSocketCounts>& out) {
     out.push_back(socket);
 }
 
-bool requestDump(int fd, int family) {
+constexpr unsigned kDataStates =
+    ~((1u << kTcpTimeWait) | (1u << kTcpListen) | (1u << kTcpNewSynRecv));
+
+template <typename Request> bool send(int fd, __u16 type, const Request& request) {
     struct {
         nlmsghdr header;
-        inet_diag_req_v2 request;
+        Request request;
     } message{};
     message.header.nlmsg_len = sizeof message;
-    message.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    message.header.nlmsg_type = type;
     message.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    message.request.sdiag_family = __u8(family);
-    message.request.sdiag_protocol = IPPROTO_TCP;
-    message.request.idiag_states =
-        ~((1u << kTcpTimeWait) | (1u << kTcpListen) | (1u << kTcpNewSynRecv));
-    message.request.idiag_ext = 1u << (INET_DIAG_INFO - 1);
+    message.request = request;
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
     return sendto(fd, &message, sizeof message, 0, reinterpret_cast<sockaddr*>(&kernel),
                   sizeof kernel) == ssize_t(sizeof message);
 }
 
-bool dumpFamily(int fd, int family, std::vector<TcpSocketCounts>& out) {
-    if (!requestDump(fd, family))
-        return false;
-    alignas(nlmsghdr) static thread_local char buffer[kBufferSize];
+bool receiveDump(int fd, std::vector<TcpSocketCounts>& out) {
+    const auto buffer = std::make_unique<char[]>(kBufferSize);
     for (;;) {
-        const ssize_t length = recv(fd, buffer, sizeof buffer, 0);
+        const ssize_t length = recv(fd, buffer.get(), kBufferSize, 0);
         if (length < 0 && errno == EINTR)
             continue;
         if (length <= 0)
             return false;
-        if (!SockDiag::parseMessages(QByteArrayView(buffer, length), out))
+        switch (SockDiag::parseMessages(QByteArrayView(buffer.get(), length), out)) {
+        case SockDiag::Batch::More:
+            continue;
+        case SockDiag::Batch::Done:
             return true;
+        case SockDiag::Batch::Failed:
+            return false;
+        }
     }
+}
+
+// The older request walks the kernel's connection table once for IPv4 and IPv6 together;
+// the per-family request walks it once per family.
+bool dumpBothFamilies(int fd, std::vector<TcpSocketCounts>& out) {
+    inet_diag_req request{};
+    request.idiag_family = AF_INET;
+    request.idiag_states = kDataStates;
+    request.idiag_ext = 1u << (INET_DIAG_INFO - 1);
+    return send(fd, TCPDIAG_GETSOCK, request) && receiveDump(fd, out);
+}
+
+bool dumpFamily(int fd, int family, std::vector<TcpSocketCounts>& out) {
+    inet_diag_req_v2 request{};
+    request.sdiag_family = __u8(family);
+    request.sdiag_protocol = IPPROTO_TCP;
+    request.idiag_states = kDataStates;
+    request.idiag_ext = 1u << (INET_DIAG_INFO - 1);
+    return send(fd, SOCK_DIAG_BY_FAMILY, request) && receiveDump(fd, out);
 }
 
 } // namespace
 
 namespace SockDiag {
 
-bool parseMessages(QByteArrayView buffer, std::vector<TcpSocketCounts>& out) {
+Batch parseMessages(QByteArrayView buffer, std::vector<TcpSocketCounts>& out) {
     qsizetype offset = 0;
     nlmsghdr header{};
     while (readAt(buffer, offset, header) && header.nlmsg_len >= sizeof(nlmsghdr) &&
            header.nlmsg_len <= buffer.size() - offset) {
-        if (header.nlmsg_type == NLMSG_DONE || header.nlmsg_type == NLMSG_ERROR)
-            return false;
-        if (header.nlmsg_type == SOCK_DIAG_BY_FAMILY)
+        if (header.nlmsg_type == NLMSG_DONE)
+            return Batch::Done;
+        if (header.nlmsg_type == NLMSG_ERROR)
+            return Batch::Failed;
+        if (header.nlmsg_type == SOCK_DIAG_BY_FAMILY || header.nlmsg_type == TCPDIAG_GETSOCK)
             parseOne(buffer.sliced(offset, header.nlmsg_len), out);
         offset += NLMSG_ALIGN(header.nlmsg_len);
     }
-    return true;
+    return Batch::More;
 }
 
 std::optional<std::vector<TcpSocketCounts>> dumpTcpSockets() {
@@ -144,6 +169,9 @@ std::optional<std::vector<TcpSocketCounts>> dumpTcpSockets() {
     if (socket.fd() < 0)
         return std::nullopt;
     std::vector<TcpSocketCounts> sockets;
+    if (dumpBothFamilies(socket.fd(), sockets))
+        return sockets;
+    sockets.clear();
     if (!dumpFamily(socket.fd(), AF_INET, sockets))
         return std::nullopt;
     dumpFamily(socket.fd(), AF_INET6, sockets); // IPv6 may be disabled
@@ -174,14 +202,14 @@ std::vector<TcpSocketCounts> DestroyListener::drain() {
     std::vector<TcpSocketCounts> ended;
     if (m_fd < 0)
         return ended;
-    alignas(nlmsghdr) char buffer[kBufferSize];
+    const auto buffer = std::make_unique<char[]>(kBufferSize);
     for (;;) {
-        const ssize_t length = recv(m_fd, buffer, sizeof buffer, 0);
+        const ssize_t length = recv(m_fd, buffer.get(), kBufferSize, 0);
         if (length < 0 && (errno == EINTR || errno == ENOBUFS))
             continue; // ENOBUFS: some notifications were lost; read on
         if (length <= 0)
             return ended;
-        parseMessages(QByteArrayView(buffer, length), ended);
+        parseMessages(QByteArrayView(buffer.get(), length), ended);
     }
 }
 

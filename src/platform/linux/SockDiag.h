@@ -14,9 +14,11 @@ namespace SockDiag {
 // TIME_WAIT), IPv4 and IPv6, with its tcp_info byte counts. Absent when netlink fails.
 std::optional<std::vector<TcpSocketCounts>> dumpTcpSockets();
 
+enum class Batch { More, Done, Failed };
+
 // Appends the sockets of one buffer of sock_diag messages (a dump reply or destroy
-// notifications). Returns false at the end of a dump or on an error message.
-bool parseMessages(QByteArrayView buffer, std::vector<TcpSocketCounts>& out);
+// notifications) and says whether the dump goes on, ended, or was refused.
+Batch parseMessages(QByteArrayView buffer, std::vector<TcpSocketCounts>& out);
 
 // Notifications of destroyed TCP sockets with their final counts. Unavailable (valid() false)
 // where the kernel does not offer them; then only the periodic dumps are seen.

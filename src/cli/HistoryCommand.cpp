@@ -1,0 +1,87 @@
+#include "cli/HistoryCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/Terminal.h"
+#include "common/CFormat.h"
+#include "speedtest/SpeedTestHistoryStore.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString kUsage =
+    QStringLiteral("用法: vorn history [--csv] [-o FILE]\n"
+                   "列出全部测速记录，最新的在前。\n"
+                   "  --csv       输出 CSV（与「测速记录」中「导出 CSV」的文件逐字节相同）\n"
+                   "  -o FILE     写入 FILE（原子替换），不打印到终端\n");
+
+QString peopleText(const SpeedTestHistoryStore& store) {
+    const QList<SpeedTestRecord>& records = store.records();
+    if (records.isEmpty())
+        return QStringLiteral("暂无测速记录\n");
+    QString text = QStringLiteral("共 %1 条 · 永久保留 · %2\n")
+                       .arg(records.size())
+                       .arg(store.storageSizeText());
+    for (const SpeedTestRecord& record : records) {
+        const QString grade = record.grade.isEmpty() ? QStringLiteral("--") : record.grade;
+        text += record.timeText() + QStringLiteral("  ") + grade + QStringLiteral("  ") +
+                cformat("↓ %.1f  ↑ %.1f Mbps", record.downMbps, record.upMbps) +
+                QStringLiteral("  ") + record.pingText() + QStringLiteral("  ") +
+                record.identityLine() + QLatin1Char('\n');
+    }
+    return text;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes, QString* reason) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    *reason = file.errorString();
+    return false;
+}
+
+} // namespace
+
+namespace HistoryCommand {
+
+int run(const QStringList& arguments) {
+    bool csv = false;
+    QString outputPath;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            printOut(kUsage);
+            return 0;
+        }
+        if (argument == QLatin1String("--csv")) {
+            csv = true;
+        } else if (argument == QLatin1String("-o") && i + 1 < arguments.size() &&
+                   !arguments[i + 1].isEmpty()) {
+            outputPath = arguments[++i];
+        } else {
+            printError(kUsage);
+            return kExitUsage;
+        }
+    }
+
+    const SpeedTestHistoryStore& store = SpeedTestHistoryStore::shared();
+    if (const auto& backup = store.lastQuarantinePath()) {
+        printError(
+            QStringLiteral("⚠️ 历史文件无法解析，已备份为 %1，未做删除\n")
+                .arg(QFileInfo(*backup).fileName()));
+    }
+    const QString text = csv ? store.exportCSV() : peopleText(store);
+    if (outputPath.isEmpty()) {
+        printOut(text);
+        return 0;
+    }
+    QString reason;
+    if (!writeFile(outputPath, text.toUtf8(), &reason)) {
+        printError(QStringLiteral("无法写入 %1：%2\n").arg(outputPath, reason));
+        return kExitFailure;
+    }
+    return 0;
+}
+
+} // namespace HistoryCommand

@@ -1,0 +1,93 @@
+#include "LocalHttpsServer.h"
+#include "Screenshot.h"
+#include "speedtest/CurlTransport.h"
+#include "speedtest/QtScheduler.h"
+#include "speedtest/SpeedTestHistoryStore.h"
+#include "speedtest/SpeedTestHistoryView.h"
+#include "speedtest/SpeedTestWindow.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Phase = SpeedTestEngine::Phase;
+
+// A whole test from the window's start button against a local HTTPS server, through to the
+// history row and its CSV export.
+TEST(SpeedTestWindowEndToEnd, TestFromTheWindowLandsInTheHistoryAndItsExport) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    QString error;
+    std::optional<NodeCatalogue> catalogue = NodeCatalogue::load(server.writeNodesFile(), &error);
+    ASSERT_TRUE(catalogue) << error.toStdString();
+
+    SpeedTestTuning tuning;
+    tuning.downloadSeconds = 1.5;
+    tuning.uploadSeconds = 1.5;
+    CurlTransport transport(catalogue->caFile);
+    QtScheduler scheduler;
+    SpeedTestEngine engine(transport, scheduler, Clock::system(), *catalogue, tuning);
+    QTemporaryDir dir;
+    SpeedTestHistoryStore store(dir.filePath(QStringLiteral("speedtest-history.json")));
+    SpeedTestWindow window(engine, store, Clock::system());
+    window.show();
+
+    auto* start = window.findChild<QPushButton*>(QStringLiteral("startBtn"));
+    start->click();
+    ASSERT_TRUE(engine.isRunning());
+    QImage live;
+    QEventLoop loop;
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        if (live.isNull() && engine.phase() == Phase::upload)
+            live = window.grab().toImage();
+        if (!engine.isRunning())
+            loop.quit();
+    });
+    poll.start(50);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    // Let the layout take in the result's texts before the window is grabbed.
+    QCoreApplication::processEvents();
+    ASSERT_EQ(engine.phase(), Phase::done)
+        << window.findChild<QLabel*>(QStringLiteral("phaseLabel"))->text().toStdString();
+    EXPECT_EQ(start->text(), "再测一次");
+    EXPECT_TRUE(saveScreenshot(live, QStringLiteral("end-to-end-upload")));
+    EXPECT_TRUE(saveScreenshot(window.grab().toImage(), QStringLiteral("end-to-end-result")));
+
+    ASSERT_EQ(store.records().size(), 1);
+    const SpeedTestRecord& record = store.records()[0];
+    EXPECT_GT(record.downMbps, 1);
+    EXPECT_GT(record.upMbps, 1);
+    EXPECT_GT(record.latencyMs, 0);
+    EXPECT_EQ(record.publicIP, "203.0.113.7");
+    EXPECT_FALSE(record.grade.isEmpty());
+    EXPECT_EQ(window.findChild<QTabBar*>(QStringLiteral("tabControl"))->tabText(1), "历史记录 (1)");
+
+    window.findChild<QTabBar*>(QStringLiteral("tabControl"))->setCurrentIndex(1);
+    auto* history = window.findChild<SpeedTestHistoryView*>();
+    ASSERT_EQ(history->rows().size(), 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(saveScreenshot(window.grab().toImage(), QStringLiteral("end-to-end-history")));
+
+    const QString exported = dir.filePath(QStringLiteral("export.csv"));
+    history->askExportPath = [&](const QString&) { return exported; };
+    history->findChild<QPushButton*>(QStringLiteral("exportBtn"))->click();
+    QFile file(exported);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray csv = file.readAll();
+    EXPECT_EQ(csv, store.exportCSV().toUtf8());
+    EXPECT_TRUE(csv.contains(record.csvLine().toUtf8()));
+}
+
+} // namespace
