@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # CPU share and memory of the idle desktop program (only the ball open) under Xvfb.
 #   bench/idle-cost.sh [seconds]      default 60; needs a built build/src/vorn and xvfb-run
+#   VORN_DISPLAY_MODE=both bench/idle-cost.sh    the same with the tray item updating too
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -9,6 +10,7 @@ home="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
 
 export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
+[ -n "${VORN_DISPLAY_MODE:-}" ] && "$binary" config set displayMode "$VORN_DISPLAY_MODE"
 xvfb-run -a -s "-screen 0 1920x1080x24" "$binary" &
 sleep 5
 pid="$(pgrep -n -f "^$binary\$")"

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "app/AppShell.h"
 #include "app/RateSampler.h"
+#include "app/ThresholdAlert.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+
+#include <memory>
 
 class FloatingPanel;
 class SpeedView;
@@ -21,6 +25,7 @@ public:
 
     FloatingPanel* panel() const { return m_panel; }
     SpeedView* view() const { return m_view; }
+    AppShell* shell() const { return m_shell.get(); }
 
     // One second of traffic: read, measure, hand on.
     void tick();
@@ -30,4 +35,6 @@ private:
     SpeedView* m_view = nullptr;
     RateSampler m_sampler;
     QTimer m_timer;
+    ThresholdAlert m_alert;
+    std::unique_ptr<AppShell> m_shell;
 };

@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "app/Brand.h"
+#include "cli/ConfigCommand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/SpeedtestCommand.h"
@@ -23,6 +24,7 @@ const std::array kSubcommands = {
     Subcommand{"monitor", MonitorCommand::kSummary, &MonitorCommand::run},
     Subcommand{"speedtest", SpeedtestCommand::kSummary, &SpeedtestCommand::run},
     Subcommand{"stats", StatsCommand::kSummary, &StatsCommand::run},
+    Subcommand{"config", ConfigCommand::kSummary, &ConfigCommand::run},
     Subcommand{"history", HistoryCommand::kSummary, &HistoryCommand::run},
 };
 

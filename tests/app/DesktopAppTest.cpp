@@ -1,11 +1,16 @@
 #include "app/DesktopApp.h"
 #include "app/FloatingPanel.h"
 #include "app/SpeedView.h"
+#include "app/StatusItem.h"
+#include "common/NotificationCenter.h"
+#include "platform/linux/XdgAutostartLoginItem.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +77,56 @@ TEST_F(DesktopAppTest, TickFeedsTheView) {
     // The -1 marker moved one place towards the oldest end; a measured rate took its place.
     EXPECT_EQ(app.view()->upHistory[58], -1);
     EXPECT_GE(app.view()->upHistory[59], 0);
+}
+
+TEST_F(DesktopAppTest, MenubarModeAtStartHidesThePanelBehindTheStatusItem) {
+    UserDefaults::setString(PreferencesCatalogue::kDisplayMode, QStringLiteral("menubar"));
+    DesktopApp app;
+    app.start();
+    // Offscreen there is no tray host, and then the ball stays.
+    EXPECT_EQ(app.panel()->isVisible(), !QSystemTrayIcon::isSystemTrayAvailable());
+    ASSERT_NE(app.shell()->statusItem(), nullptr);
+    EXPECT_EQ(app.shell()->statusItem()->title(), QStringLiteral("↓ – ↑ –"));
+    app.tick();
+    EXPECT_TRUE(app.shell()->statusItem()->title().startsWith(QStringLiteral("↓ ")));
+    EXPECT_TRUE(app.shell()->statusItem()->title().endsWith(QStringLiteral("B/s")));
+}
+
+TEST_F(DesktopAppTest, ObserversApplyDisplayModeAndLoginItem) {
+    DesktopApp app;
+    app.start();
+    EXPECT_EQ(app.shell()->statusItem(), nullptr);
+    UserDefaults::setString(PreferencesCatalogue::kDisplayMode, QStringLiteral("both"));
+    NotificationCenter::instance().post(PreferencesCatalogue::kDisplayModeChanged);
+    EXPECT_NE(app.shell()->statusItem(), nullptr);
+    EXPECT_TRUE(app.panel()->isVisible());
+
+    const QString entry = XdgAutostartLoginItem::entryPath();
+    QFile::remove(entry);
+    NotificationCenter::instance().post(PreferencesCatalogue::kLaunchAtLoginChanged, true);
+    EXPECT_TRUE(QFile::exists(entry));
+    // No object reads as false.
+    NotificationCenter::instance().post(PreferencesCatalogue::kLaunchAtLoginChanged);
+    EXPECT_FALSE(QFile::exists(entry));
+}
+
+TEST_F(DesktopAppTest, StartUpSyncsTheLoginItemWithTheSetting) {
+    const QString entry = XdgAutostartLoginItem::entryPath();
+    QFile::remove(entry);
+    UserDefaults::setBool(PreferencesCatalogue::kLaunchAtLogin, true);
+    {
+        DesktopApp app;
+        app.start();
+        QFile file(entry);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        // The entry starts the binary that is running, by its absolute path.
+        EXPECT_TRUE(file.readAll().contains(
+            "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
+    }
+    UserDefaults::setBool(PreferencesCatalogue::kLaunchAtLogin, false);
+    DesktopApp app;
+    app.start();
+    EXPECT_FALSE(QFile::exists(entry));
 }
 
 } // namespace

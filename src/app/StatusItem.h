@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSystemTrayIcon>
+
+class QMenu;
+
+// The status item in the system tray. Its title is kept as text (and shown as tooltip); the
+// icon renders the two rates as two short lines, since a tray shows pictures, not text.
+class StatusItem : public QObject {
+    Q_OBJECT
+public:
+    explicit StatusItem(QObject* parent = nullptr);
+    ~StatusItem() override;
+
+    QString title() const { return m_title; }
+    // The full title, and the short down and up texts of the icon's two lines.
+    void setTitle(const QString& title, const QString& downLine, const QString& upLine);
+    // Offered to hosts that ask for a menu themselves; filled anew whenever it opens.
+    void setContextMenu(QMenu* menu);
+    QMenu* contextMenu() const { return m_tray.contextMenu(); }
+    // Where the icon is on screen; empty when the host does not say.
+    QRect geometry() const;
+
+    QImage iconImage() const { return m_image; }
+    // Two lines of text on a dark rounded square, side pixels wide.
+    static QImage renderIcon(const QString& downLine, const QString& upLine, int side);
+
+Q_SIGNALS:
+    // A left click (or any activation the host does not turn into its own menu).
+    void clicked();
+
+private:
+    QSystemTrayIcon m_tray;
+    QString m_title;
+    QImage m_image;
+};
