@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program on an X server: the ball shows at the top right, dragged to the left edge
-# it tucks, a click on its strip brings it back, dropped at the right edge it tucks there, and
-# a restart brings it back tucked at the same height.
-#   ball-end-to-end.sh VORN_BINARY      (inside xvfb-run with a 1920x1080 screen)
+# it tucks, a click on its strip brings it back, dropped at the right edge it tucks there;
+# SIGTERM quits it normally and the traffic file is written; a restart brings the ball back
+# tucked at the same height.
+#   desktop-end-to-end.sh VORN_BINARY      (inside xvfb-run with a 1920x1080 screen)
 set -euo pipefail
 binary="$1"
 root="$(mktemp -d)"
@@ -31,6 +32,14 @@ wait_for() {
 }
 at() { [ "$(position)" = "X=$1 Y=$2 " ]; }
 stored() { grep -qxF "$1" "$settings"; }
+# terminate: SIGTERM, as a logout or `kill` sends it; a normal quit exits with 0.
+terminate() {
+    kill -TERM "$pid"
+    local status=0
+    wait "$pid" || status=$?
+    pid=""
+    [ "$status" -eq 0 ] || { echo "FAIL: exit status $status after SIGTERM"; exit 1; }
+}
 start() {
     "$binary" 2>/dev/null &
     pid=$!
@@ -61,7 +70,10 @@ drag 100 152 1800 152
 wait_for "tucked right" 'at 1890 112'
 wait_for "tuck saved" 'stored "widgetTucked=right"'
 
-stop
+traffic="$XDG_DATA_HOME/Vorn/traffic.json"
+[ ! -e "$traffic" ] || { echo "FAIL: traffic file written before quitting"; exit 1; }
+terminate
+grep -q "\"$(date +%F)\": {" "$traffic" || { echo "FAIL: no record of today in $traffic"; exit 1; }
 start
 wait_for "restored tucked right at the saved height" 'at 1890 112'
-echo "ball end to end: ok"
+echo "desktop end to end: ok"
