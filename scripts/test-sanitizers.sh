@@ -13,7 +13,7 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 600
 
 tsan_tests=(speedtest_engine_tests speedtest_end_to_end_tests)
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DVORN_SANITIZE=thread -DVORN_BENCH=OFF >/dev/null
 cmake --build build-tsan -j "$jobs" $(printf -- '--target %s ' "${tsan_tests[@]}")
 for test in "${tsan_tests[@]}"; do

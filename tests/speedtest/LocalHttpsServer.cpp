@@ -1,8 +1,9 @@
 #include "LocalHttpsServer.h"
 
+#include "ChildProcess.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QProcess>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -63,19 +64,18 @@ LocalHttpsServer::LocalHttpsServer(const QString& address, int workers) : m_addr
     big.close();
     if (!makeCertificates(address) || !writeConfig(address, workers))
         return;
-    m_nginx = std::make_unique<QProcess>();
-    m_nginx->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_nginx->start(QStringLiteral("nginx"),
-                   {QStringLiteral("-p"), m_dir.path(), QStringLiteral("-c"),
-                    m_dir.filePath(QStringLiteral("nginx.conf")), QStringLiteral("-e"),
-                    m_dir.filePath(QStringLiteral("error.log"))});
-    if (!m_nginx->waitForStarted(5000)) {
-        m_error = QStringLiteral("nginx did not start: ") + m_nginx->errorString();
+    m_nginx = std::make_unique<ChildProcess>();
+    if (!m_nginx->start(QStringLiteral("nginx"),
+                        {QStringLiteral("-p"), m_dir.path(), QStringLiteral("-c"),
+                         m_dir.filePath(QStringLiteral("nginx.conf")), QStringLiteral("-e"),
+                         m_dir.filePath(QStringLiteral("error.log"))},
+                        m_dir.path())) {
+        m_error = QStringLiteral("nginx did not start");
         return;
     }
     const QDeadlineTimer deadline(10000);
     while (!accepts(address, m_port) || !accepts(QStringLiteral("127.0.0.1"), m_sinkPort)) {
-        if (deadline.hasExpired() || m_nginx->state() != QProcess::Running) {
+        if (deadline.hasExpired() || !m_nginx->isRunning()) {
             QFile log(m_dir.filePath(QStringLiteral("error.log")));
             log.open(QIODevice::ReadOnly);
             m_error = QStringLiteral("nginx is not listening: ") + QString::fromUtf8(log.readAll());
@@ -85,15 +85,7 @@ LocalHttpsServer::LocalHttpsServer(const QString& address, int workers) : m_addr
     }
 }
 
-LocalHttpsServer::~LocalHttpsServer() {
-    if (m_nginx && m_nginx->state() != QProcess::NotRunning) {
-        m_nginx->terminate();
-        if (!m_nginx->waitForFinished(5000)) {
-            m_nginx->kill();
-            m_nginx->waitForFinished(5000);
-        }
-    }
-}
+LocalHttpsServer::~LocalHttpsServer() = default; // stops nginx
 
 QString LocalHttpsServer::url(const QString& path) const {
     return QStringLiteral("https://%1:%2%3").arg(m_address).arg(m_port).arg(path);
@@ -104,16 +96,16 @@ QString LocalHttpsServer::caFile() const {
 }
 
 bool LocalHttpsServer::run(const QStringList& arguments) {
-    QProcess openssl;
-    openssl.setWorkingDirectory(m_dir.path());
-    openssl.start(QStringLiteral("openssl"), arguments);
-    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
-        m_error = QStringLiteral("openssl %1 failed: %2")
-                      .arg(arguments.join(QLatin1Char(' ')),
-                           QString::fromUtf8(openssl.readAllStandardError()));
-        return false;
-    }
-    return true;
+    ChildProcess openssl;
+    const QString errors = m_dir.filePath(QStringLiteral("openssl.err"));
+    if (openssl.start(QStringLiteral("openssl"), arguments, m_dir.path(), errors) &&
+        openssl.waitForExit(30000) == 0)
+        return true;
+    QFile log(errors);
+    log.open(QIODevice::ReadOnly);
+    m_error = QStringLiteral("openssl %1 failed: %2")
+                  .arg(arguments.join(QLatin1Char(' ')), QString::fromUtf8(log.readAll()));
+    return false;
 }
 
 bool LocalHttpsServer::makeCertificates(const QString& address) {

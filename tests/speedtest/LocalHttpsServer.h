@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class QProcess;
+class ChildProcess;
 
 // nginx over HTTPS on a loopback port, with a certificate authority made for it. Paths:
 //   /ping             a tiny answer            /big.bin    a 256 MiB file
@@ -35,7 +35,7 @@ private:
     bool run(const QStringList& arguments);
 
     QTemporaryDir m_dir;
-    std::unique_ptr<QProcess> m_nginx;
+    std::unique_ptr<ChildProcess> m_nginx;
     int m_port = 0;
     int m_sinkPort = 0;
     QString m_address;
