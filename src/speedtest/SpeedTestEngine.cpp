@@ -409,28 +409,25 @@ void SpeedTestEngine::finishPing() {
 }
 
 void SpeedTestEngine::runDownload() {
-    const quint64 run = m_run;
-    enterPhase(Phase::download);
-    if (m_run != run)
-        return;
-    resetCounters();
-    m_phaseStart = m_clock.elapsedSeconds();
-    m_phaseDuration = m_tuning.downloadSeconds;
-    for (int i = 0; i < m_tuning.connections; ++i)
-        launchDownloadTask();
-    restartTicker();
+    runTransferPhase(Phase::download, m_tuning.downloadSeconds,
+                     &SpeedTestEngine::launchDownloadTask);
 }
 
 void SpeedTestEngine::runUpload() {
+    runTransferPhase(Phase::upload, m_tuning.uploadSeconds, &SpeedTestEngine::launchUploadTask);
+}
+
+void SpeedTestEngine::runTransferPhase(Phase phase, double seconds,
+                                       void (SpeedTestEngine::*launchTask)()) {
     const quint64 run = m_run;
-    enterPhase(Phase::upload);
+    enterPhase(phase);
     if (m_run != run)
         return;
     resetCounters();
     m_phaseStart = m_clock.elapsedSeconds();
-    m_phaseDuration = m_tuning.uploadSeconds;
+    m_phaseDuration = seconds;
     for (int i = 0; i < m_tuning.connections; ++i)
-        launchUploadTask();
+        (this->*launchTask)();
     restartTicker();
 }
 

@@ -94,6 +94,8 @@ private:
 
     void runDownload();
     void runUpload();
+    // Enters a download or upload phase and starts its parallel transfers.
+    void runTransferPhase(Phase phase, double seconds, void (SpeedTestEngine::*launchTask)());
     void launchDownloadTask();
     void launchUploadTask();
     void launchTask(TransferRequest request, bool countReceived);

@@ -13,14 +13,14 @@
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
     const char* identifier;
     const char* title;
     int width;
     int minimum;
 };
 
-constexpr std::array<ColumnSpec, AppTableDataSource::columnCount_> kColumns = {{
+constexpr std::array<ColumnLayout, AppTableDataSource::columnCount_> kColumns = {{
     {"name", "应用", 160, 120},
     {"in", "下载", 110, 84},
     {"out", "上传", 110, 84},
@@ -184,8 +184,8 @@ void AppTableDataSource::fitColumns(QTableView* table) const {
     // Every column grows and shrinks in proportion to its default width, never below its
     // minimum; the last column takes the rounding remainder.
     int defaultTotal = 0;
-    for (const ColumnSpec& spec : kColumns)
-        defaultTotal += spec.width;
+    for (const ColumnLayout& column : kColumns)
+        defaultTotal += column.width;
     const int available = table->width(); // no frame and no scroll bars
     if (available <= 0)
         return;

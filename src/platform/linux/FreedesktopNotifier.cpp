@@ -13,7 +13,7 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
-// The sound-naming specification's sound for a new message: the desktop's default.
+// The freedesktop sound-naming name for a new message: the desktop's default sound.
 const QString kDefaultSound = QStringLiteral("message-new-instant");
 constexpr int kServerDefaultTimeout = -1;
 
