@@ -3,8 +3,9 @@
 // Run it with QT_QPA_PLATFORM=offscreen; it points HOME and the XDG directories at a temporary
 // directory first, so the user's own history and settings are neither read nor touched.
 
-#include "app/BallMenus.h"
+#include "app/AppShell.h"
 #include "app/Brand.h"
+#include "app/FloatingPanel.h"
 #include "app/RateSampler.h"
 #include "app/SpeedView.h"
 #include "common/Clock.h"
@@ -187,23 +188,23 @@ int main(int argc, char** argv) {
         return 1;
     TrafficRecorder recorder(clock, support, nullptr);
 
-    SpeedView ball;
-    ball.resize(SpeedView::widgetSize);
-    fillBall(ball);
-    written &= savePng(ballShot(ball), out, "ball");
+    FloatingPanel panel(QRect(QPoint(0, 0), SpeedView::widgetSize));
+    auto* ball = new SpeedView;
+    panel.setContentView(ball);
+    ball->hostPanel = &panel;
+    fillBall(*ball);
+    panel.show();
+    written &= savePng(ballShot(*ball), out, "ball");
 
-    BallMenuState state;
-    state.today = recorder.getToday();
-    state.peakUp = ball.peakUp;
-    state.peakDown = ball.peakDown;
-    state.totalUp = ball.totalUp;
-    state.totalDown = ball.totalDown;
-    state.currentOpacity = 1.0;
-    state.opacityPresets.assign(SpeedView::opacityPresets.begin(), SpeedView::opacityPresets.end());
-    const std::unique_ptr<QMenu> ballMenu(BallMenus::buildBallMenu(state, {}));
+    // The menus as the program builds them, from the ball and today's record.
+    AppShell shell(&panel, ball, [&recorder] { return recorder.getToday(); });
+    shell.setTrayAvailability([] { return true; });
+    const std::unique_ptr<QMenu> ballMenu(shell.buildBallMenu());
     written &= savePng(menuShot(*ballMenu), out, "ball-menu");
-    const std::unique_ptr<QMenu> contextMenu(BallMenus::buildContextMenu(state, {}));
+    const std::unique_ptr<QMenu> contextMenu(shell.buildContextMenu());
     written &= savePng(menuShot(*contextMenu), out, "context-menu");
+    const std::unique_ptr<QMenu> statusMenu(shell.buildStatusMenu());
+    written &= savePng(menuShot(*statusMenu), out, "tray-menu");
 
     TrafficHistoryWindow::Services services;
     services.data = [&recorder]() -> const TrafficData& { return recorder.data(); };
