@@ -28,6 +28,7 @@ wait_for() {
         sleep 0.1
     done
     echo "FAIL: $1 (window at $(position); settings: $(tr '\n' ' ' <"$settings" 2>/dev/null))"
+    cat "$root/vorn.log"
     exit 1
 }
 at() { [ "$(position)" = "X=$1 Y=$2 " ]; }
@@ -38,10 +39,10 @@ terminate() {
     local status=0
     wait "$pid" || status=$?
     pid=""
-    [ "$status" -eq 0 ] || { echo "FAIL: exit status $status after SIGTERM"; exit 1; }
+    [ "$status" -eq 0 ] || { echo "FAIL: exit status $status after SIGTERM"; cat "$root/vorn.log"; exit 1; }
 }
 start() {
-    "$binary" 2>/dev/null &
+    "$binary" 2>>"$root/vorn.log" &
     pid=$!
     wait_for "the ball is shown" 'win="$(xdotool search --onlyvisible --name "^岚$" | head -1)"; [ -n "$win" ]'
 }
