@@ -2,7 +2,6 @@
 // the size of the ball with a full minute of history.
 #include "app/SpeedView.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -40,13 +39,3 @@ void GrabBall(benchmark::State& state) {
 BENCHMARK(GrabBall)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,8 +4,6 @@
 #include "app/StatusItem.h"
 #include "app/StatusTitle.h"
 
-#include <QApplication>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -36,13 +34,3 @@ void UpdateStatusTitle(benchmark::State& state) {
 BENCHMARK(UpdateStatusTitle);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
