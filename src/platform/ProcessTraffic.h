@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 // Per process name, the bytes (received, sent) its processes have transferred so far.
@@ -15,8 +16,9 @@ class ProcessTraffic {
 public:
     virtual ~ProcessTraffic() = default;
 
-    // One sample; empty when the platform could not be asked.
-    virtual AppSample sample() = 0;
+    // One sample: none when the platform could not be asked; an empty map when it was asked
+    // and no process had traffic.
+    virtual std::optional<AppSample> sample() = 0;
 
     // How often the provider wants watch() between samples, in milliseconds; 0 for never.
     virtual int watchIntervalMs() const { return 0; }

@@ -22,10 +22,11 @@ AppSampleQueue::~AppSampleQueue() {
     m_thread.wait(); // m_context and its timer are gone with the thread
 }
 
-void AppSampleQueue::submit(QObject* receiver, std::function<void(const AppSample&)> deliver) {
+void AppSampleQueue::submit(QObject* receiver,
+                            std::function<void(const std::optional<AppSample>&)> deliver) {
     QMetaObject::invokeMethod(m_context, [provider = &m_provider, guard = QPointer(receiver),
                                           deliver = std::move(deliver)] {
-        AppSample sample = provider->sample();
+        std::optional<AppSample> sample = provider->sample();
         if (!guard)
             return;
         QMetaObject::invokeMethod(

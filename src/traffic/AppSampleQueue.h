@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 // The serial background job of the per-application sampler: one low-priority thread that uses
 // the provider (which must outlive the queue), takes samples one after another (a slow one delays
@@ -18,7 +19,7 @@ public:
 
     // Takes a sample on the queue's thread, then calls deliver with it on receiver's thread.
     // Dropped when receiver is gone by then.
-    void submit(QObject* receiver, std::function<void(const AppSample&)> deliver);
+    void submit(QObject* receiver, std::function<void(const std::optional<AppSample>&)> deliver);
 
 private:
     ProcessTraffic& m_provider;

@@ -166,7 +166,9 @@ void TrafficRecorder::startTimers() {
 void TrafficRecorder::sampleAppTraffic() {
     if (!m_queue)
         return;
-    m_queue->submit(this, [this](const AppSample& sample) { processAppSample(sample); });
+    m_queue->submit(this, [this](const std::optional<AppSample>& sample) {
+        processAppSample(sample.value_or(AppSample()));
+    });
 }
 
 void TrafficRecorder::processAppSample(const AppSample& sample) {

@@ -149,8 +149,9 @@ TEST(ProcessTrafficEndToEnd, DownloadIsAttributedToTheDownloadingProcess) {
     ASSERT_EQ(readByte(serverUp[0]), 'l') << "server set-up failed";
 
     const std::unique_ptr<ProcessTraffic> provider = ProcessTraffic::create();
-    const AppSample before = provider->sample();
-    EXPECT_EQ(before.count(QString::fromLatin1(kClientName)), 0u);
+    const std::optional<AppSample> before = provider->sample();
+    ASSERT_TRUE(before.has_value()) << "the socket table could not be read";
+    EXPECT_EQ(before->count(QString::fromLatin1(kClientName)), 0u);
 
     int clientPipe[2];
     ASSERT_EQ(pipe(clientPipe), 0);
@@ -175,9 +176,10 @@ TEST(ProcessTrafficEndToEnd, DownloadIsAttributedToTheDownloadingProcess) {
     ASSERT_EQ(downloaded, quint64(kConnections) * kBytesPerConnection);
     EXPECT_EQ(server.wait(), 0);
 
-    const AppSample after = provider->sample();
-    const auto found = after.find(QString::fromLatin1(kClientName));
-    ASSERT_NE(found, after.end()) << "the downloading process was not seen";
+    const std::optional<AppSample> after = provider->sample();
+    ASSERT_TRUE(after.has_value()) << "the socket table could not be read";
+    const auto found = after->find(QString::fromLatin1(kClientName));
+    ASSERT_NE(found, after->end()) << "the downloading process was not seen";
     const quint64 attributed = found->second.first;
     EXPECT_GE(double(attributed), 0.95 * double(downloaded)) << attributed << " of " << downloaded;
     // tcp_info counts sequence numbers, so each connection's FIN adds one.

@@ -74,9 +74,9 @@ TEST_F(AppSampleTest, GrowthAcrossMidnightGoesToTheNewDay) {
 // A provider whose samples the test scripts, counting where and how often it is asked.
 class ScriptedProvider final : public ProcessTraffic {
 public:
-    AppSample sample() override {
+    std::optional<AppSample> sample() override {
         onMainThread = QThread::currentThread() == qApp->thread();
-        return {{QStringLiteral("p"), {100 * quint64(++samples), 0}}};
+        return AppSample{{QStringLiteral("p"), {100 * quint64(++samples), 0}}};
     }
     int watchIntervalMs() const override { return 10; }
     void watch() override { ++watches; }

@@ -16,9 +16,9 @@ namespace {
 // connection table (about 1.5 ms per address family), hence the cheap check first.
 class SockDiagProcessTraffic final : public ProcessTraffic {
 public:
-    AppSample sample() override {
+    std::optional<AppSample> sample() override {
         if (!list())
-            return {};
+            return std::nullopt;
         return m_ledger.sample();
     }
 

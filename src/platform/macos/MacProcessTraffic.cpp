@@ -4,26 +4,37 @@
 #include <QProcess>
 #include <QStringDecoder>
 
+#include <optional>
+
 namespace {
 
 // Runs the system's per-process statistics tool once per sample.
 class NettopProcessTraffic final : public ProcessTraffic {
 public:
-    AppSample sample() override { return parseNettop(runNettop()); }
+    std::optional<AppSample> sample() override {
+        const std::optional<QString> output = runNettop();
+        if (!output)
+            return std::nullopt;
+        return parseNettop(*output);
+    }
 
 private:
-    static QString runNettop() {
+    static std::optional<QString> runNettop() {
         QProcess nettop;
         nettop.setStandardErrorFile(QProcess::nullDevice());
         nettop.start(QStringLiteral("/usr/bin/nettop"),
                      {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-L"),
                       QStringLiteral("1"), QStringLiteral("-s"), QStringLiteral("1")});
         if (!nettop.waitForStarted())
-            return QString();
+            return std::nullopt;
         nettop.waitForFinished(-1);
+        if (nettop.exitStatus() != QProcess::NormalExit || nettop.exitCode() != 0)
+            return std::nullopt;
         QStringDecoder decoder(QStringDecoder::Utf8);
         const QString text = decoder.decode(nettop.readAllStandardOutput());
-        return decoder.hasError() ? QString() : text;
+        if (decoder.hasError())
+            return std::nullopt;
+        return text;
     }
 };
 
