@@ -1,6 +1,7 @@
 #include "speedtest/SpeedTestEngine.h"
 
 #include "common/Clock.h"
+#include "speedtest/TraceAnswer.h"
 
 #include <QStringDecoder>
 
@@ -639,32 +640,6 @@ void SpeedTestEngine::stopTicker() {
 }
 
 std::pair<QString, QString> SpeedTestEngine::parseTrace(QStringView text) {
-    QString loc;
-    QString colo;
-    QString ip;
-    for (QStringView line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        // Leading separators give empty pieces, which do not count as the key.
-        qsizetype start = 0;
-        while (start < line.size() && line[start] == QLatin1Char('='))
-            ++start;
-        const qsizetype equals = line.indexOf(QLatin1Char('='), start);
-        if (equals < 0 || equals == line.size() - 1)
-            continue;
-        const QStringView key = line.mid(start, equals - start);
-        const QString value = line.mid(equals + 1).toString();
-        if (key == QLatin1String("loc"))
-            loc = value;
-        else if (key == QLatin1String("colo"))
-            colo = value;
-        else if (key == QLatin1String("ip"))
-            ip = value;
-    }
-    QStringList pieces;
-    if (!loc.isEmpty())
-        pieces << QStringLiteral("出口 ") + loc;
-    if (!colo.isEmpty())
-        pieces << QStringLiteral("CF ") + colo;
-    if (!ip.isEmpty())
-        pieces << ip;
-    return {pieces.join(QStringLiteral(" · ")), ip};
+    const TraceAnswer::Fields fields = TraceAnswer::parse(text);
+    return {TraceAnswer::summary(fields), fields.ip};
 }
