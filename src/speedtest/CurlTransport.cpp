@@ -9,6 +9,7 @@
 #include <sys/ioctl.h>
 #endif
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -294,16 +295,16 @@ void CurlTransport::finishDone() {
         completion.body = transfer->body;
         completion.error = transfer->bodyTooLarge ? QStringLiteral("answer too large")
                                                   : QString::fromUtf8(curl_easy_strerror(code));
+        if (transfer->request.body) {
+            curl_off_t uploaded = 0;
+            curl_easy_getinfo(transfer->easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+            completion.bodyBytesSent =
+                std::max(transfer->reportedSent, uploaded - unacknowledgedBytes(transfer->easy));
+        }
         {
             const std::lock_guard guard(m_callbackMutex);
-            if (startCallback(transfer->id)) {
-                // The server has answered, so the whole body has arrived there.
-                if (completion.ok && transfer->request.body && transfer->callbacks.onSent &&
-                    transfer->request.body->size() > transfer->reportedSent)
-                    transfer->callbacks.onSent(transfer->request.body->size());
-                if (transfer->callbacks.onComplete)
-                    transfer->callbacks.onComplete(completion);
-            }
+            if (startCallback(transfer->id) && transfer->callbacks.onComplete)
+                transfer->callbacks.onComplete(completion);
         }
         const TransferId id = transfer->id;
         curl_multi_remove_handle(m_multi, transfer->easy);

@@ -355,7 +355,7 @@ TEST_F(SpeedTestEngineTest, ErrorPagesAreNotDownloadData) {
 TEST_F(SpeedTestEngineTest, CompletedDownloadsAreReplaced) {
     reachDownload("tuna", kTunaPing);
     const auto first = openDownloads("100mb.bin").front();
-    transport.receive(first, 1000);
+    transport.receive(first, 65536);
     transport.complete(first, true);
     scheduler.drain();
     EXPECT_EQ(transport.open("100mb.bin").size(), 8u);
@@ -363,6 +363,65 @@ TEST_F(SpeedTestEngineTest, CompletedDownloadsAreReplaced) {
     transport.complete(openDownloads("100mb.bin").front(), false);
     scheduler.drain();
     EXPECT_EQ(transport.open("100mb.bin").size(), 7u);
+}
+
+// A URL that answers 200 with (next to) nothing must not be asked for again at once.
+TEST_F(SpeedTestEngineTest, ShortAnswersAreReplacedAfterADoublingPause) {
+    reachDownload("tuna", kTunaPing);
+    std::vector<double> startedAt;
+    const double phaseStart = clock.elapsedSeconds();
+    std::size_t seen = 0;
+    while (clock.elapsedSeconds() - phaseStart < 10 - kStep / 2) {
+        for (; seen < transport.transfers.size(); ++seen) {
+            if (transport.transfers[seen].request.url.toString().contains("100mb.bin"))
+                startedAt.push_back(clock.elapsedSeconds() - phaseStart);
+        }
+        for (auto id : openDownloads("100mb.bin")) {
+            transport.receive(id, 65535);
+            transport.complete(id, true);
+        }
+        scheduler.advance(kStep);
+    }
+    // Eight at the start, then each connection again after 0.5, 1, 2 and 4 s more.
+    std::vector<double> expected(8, 0.0);
+    for (double at : {0.5, 1.5, 3.5, 7.5})
+        expected.insert(expected.end(), 8, at);
+    EXPECT_EQ(startedAt, expected);
+    EXPECT_EQ(engine->phase(), Phase::upload); // short answers are still data
+}
+
+TEST_F(SpeedTestEngineTest, EmptyAnswersFallBackLikeErrors) {
+    reachDownload("tuna", kTunaPing);
+    for (int step = 0; step < 640; ++step) {
+        for (auto id : openDownloads("100mb.bin"))
+            transport.complete(id, true); // 200 with an empty body
+        scheduler.advance(kStep);
+    }
+    EXPECT_EQ(transport.countStarted("100mb.bin"), 8 * 5);
+    EXPECT_EQ(engine->result().downNode, "华为云镜像");
+    EXPECT_EQ(picked, (std::vector<std::pair<QString, QString>>{{"huawei", "ustc"}}));
+    const QString huaweiIso = QStringLiteral("huaweicloud.com/ubuntu-releases/22.04/ubuntu");
+    scheduler.advance(6); // past tuna's last pause, which ended with its phase
+    EXPECT_EQ(transport.countStarted(huaweiIso), 8);
+}
+
+TEST_F(SpeedTestEngineTest, AFullAnswerEndsThePause) {
+    reachDownload("tuna", kTunaPing);
+    const auto first = openDownloads("100mb.bin").front();
+    transport.complete(first, true);
+    scheduler.advance(0.5);
+    const auto second = openDownloads("100mb.bin").back();
+    ASSERT_NE(second, first);
+    transport.receive(second, 1 << 20);
+    transport.complete(second, true);
+    scheduler.drain();
+    EXPECT_EQ(transport.countStarted("100mb.bin"), 10); // replaced at once
+    const auto third = openDownloads("100mb.bin").back();
+    transport.complete(third, true);
+    scheduler.advance(0.5 - kStep);
+    EXPECT_EQ(transport.countStarted("100mb.bin"), 10);
+    scheduler.advance(kStep); // the pause starts over at 0.5 s
+    EXPECT_EQ(transport.countStarted("100mb.bin"), 11);
 }
 
 TEST_F(SpeedTestEngineTest, LateChunksOfCancelledTransfersAreNotCounted) {
@@ -473,7 +532,7 @@ TEST_F(SpeedTestEngineTest, RefusedUploadsCountNothing) {
     const auto uploads = transport.open(kUstcUpload);
     scheduler.advance(1);
     transport.sent(uploads[0], 300000);
-    transport.complete(uploads[0], true, 413);
+    transport.complete(uploads[0], true, 413, {}, 10485760);
     transport.sent(uploads[1], 200000);
     transport.complete(uploads[1], true, 200); // taken: counts, and is replaced
     scheduler.drain();
@@ -482,6 +541,42 @@ TEST_F(SpeedTestEngineTest, RefusedUploadsCountNothing) {
     EXPECT_EQ(engine->activeUpload()->id, "ustc"); // had data, so no switch
     ASSERT_EQ(results.size(), 1u);
     EXPECT_DOUBLE_EQ(results[0].upMbps, 200000 * 8 / 7.0 / 1000000);
+}
+
+TEST_F(SpeedTestEngineTest, TheEndOfATakenUploadCountsItsWholeBody) {
+    reachDownload("tuna", kTunaPing);
+    transport.receive(openDownloads("100mb.bin").front(), 1000);
+    scheduler.advance(10);
+    const auto upload = transport.open(kUstcUpload).front();
+    scheduler.advance(1);
+    transport.sent(upload, 4000000);
+    transport.complete(upload, true, 200, {}, 10485760);
+    scheduler.advance(7);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_DOUBLE_EQ(results[0].upMbps, 10485760 * 8 / 7.0 / 1000000);
+}
+
+// The refusal and the body's last count arrive together: no tick may show the body.
+TEST_F(SpeedTestEngineTest, ARefusedBodyNeverShowsInATick) {
+    reachDownload("tuna", kTunaPing);
+    transport.receive(openDownloads("100mb.bin").front(), 1000);
+    scheduler.advance(10);
+    const auto uploads = transport.open(kUstcUpload);
+    scheduler.advance(0.5);
+    transport.sent(uploads[0], 125000);
+    scheduler.advance(0.5);
+    ticks.clear();
+    transport.complete(uploads[0], true, 413, {}, 10485760);
+    scheduler.advance(0.25);
+    transport.sent(uploads[1], 250000);
+    scheduler.advance(0.25);
+    ASSERT_EQ(ticks.size(), 2u);
+    EXPECT_EQ(ticks[0].instant, 0);
+    EXPECT_EQ(ticks[0].average, 0);
+    EXPECT_NEAR(ticks[1].instant, 250000 * 8 / 0.25 / 1e6, 1e-9);
+    scheduler.advance(6.5);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_NEAR(results[0].upMbps, 250000 * 8 / 6.75 / 1e6, 1e-9);
 }
 
 TEST_F(SpeedTestEngineTest, AnUploadNodeThatRefusesEverythingHasNoData) {
