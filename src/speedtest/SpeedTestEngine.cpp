@@ -171,7 +171,7 @@ void SpeedTestEngine::enterProbing() {
             if (node.id != preferred->id)
                 m_downCandidates.push_back(node);
         }
-        m_activeUpload = m_catalogue.uploadNode(QStringLiteral("ustc"));
+        m_activeUpload = pickUploadNode();
         runPing();
         return;
     }
@@ -379,6 +379,11 @@ void SpeedTestEngine::runDownload() {
 }
 
 void SpeedTestEngine::runUpload() {
+    if (!m_activeUpload) {
+        // Waiting out an upload phase without a node would only look like measuring.
+        completeRun();
+        return;
+    }
     runTransferPhase(Phase::upload, m_tuning.uploadSeconds);
 }
 
@@ -527,7 +532,7 @@ void SpeedTestEngine::endPhase() {
         return;
     cancelTasks();
     const auto [mbps, hasData] = summarize();
-    if (!hasData && (!m_activeUpload || m_activeUpload->id != QLatin1String("cf"))) {
+    if (!hasData && m_activeUpload->id != QLatin1String("cf")) {
         if (auto fallback = m_catalogue.uploadNode(QStringLiteral("cf"))) {
             m_activeUpload = fallback;
             runUpload();
@@ -540,6 +545,7 @@ void SpeedTestEngine::endPhase() {
 
 void SpeedTestEngine::completeRun() {
     m_result.upNode = m_activeUpload ? m_activeUpload->name : QStringLiteral("—");
+    m_result.noUploadNode = !m_activeUpload;
     stopTicker();
     m_result.iface = m_networkIdentity.iface;
     m_result.mac = m_networkIdentity.mac;

@@ -483,31 +483,40 @@ TEST_F(SpeedTestEngineTest, UploadAlreadyOnCloudflareCompletesAtOnce) {
     EXPECT_EQ(std::count(phases.begin(), phases.end(), Phase::upload), 1);
 }
 
-TEST_F(SpeedTestEngineTest, PreferredNodeWithoutUstcSwitchesFromNoUploadNodeToCloudflare) {
+// A user catalogue need not have "ustc"; a chosen node must still measure upload.
+TEST_F(SpeedTestEngineTest, PreferredNodeWithoutUstcUploadsToTheFirstUploadNode) {
     NodeCatalogue catalogue = NodeCatalogue::builtIn();
-    catalogue.upload.erase(catalogue.upload.begin());
+    catalogue.upload = {{"home", "家里的上传", QUrl("https://up.example.net/sink")},
+                        {"cf", "Cloudflare", QUrl("https://speed.cloudflare.com/__up")}};
     makeEngine(catalogue);
     reachDownload("tuna", kTunaPing);
+    EXPECT_EQ(engine->activeUpload()->id, "home");
     transport.receive(openDownloads("100mb.bin").front(), 1000);
     scheduler.advance(10);
-    EXPECT_FALSE(engine->activeUpload().has_value());
-    EXPECT_EQ(transport.openCount(), 0);
-    scheduler.advance(8);
-    ASSERT_TRUE(engine->activeUpload().has_value());
-    EXPECT_EQ(engine->activeUpload()->id, "cf");
-    EXPECT_EQ(transport.open(kCfUpload).size(), 8u);
+    const auto uploads = transport.open("up.example.net/sink");
+    ASSERT_EQ(uploads.size(), 8u);
+    scheduler.advance(1);
+    transport.sent(uploads[0], 700000);
+    scheduler.advance(7);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_DOUBLE_EQ(results[0].upMbps, 700000 * 8 / 7.0 / 1000000);
+    EXPECT_EQ(results[0].upNode, "家里的上传");
+    EXPECT_FALSE(results[0].noUploadNode);
+    EXPECT_EQ(transport.countStarted(kCfUpload), 0);
 }
 
-TEST_F(SpeedTestEngineTest, WithoutUploadNodesTheRunCompletesWithADash) {
+TEST_F(SpeedTestEngineTest, WithoutUploadNodesTheRunSaysSoInsteadOfAFigure) {
     NodeCatalogue catalogue = NodeCatalogue::builtIn();
     catalogue.upload.clear();
     makeEngine(catalogue);
     reachDownload("tuna", kTunaPing);
     transport.receive(openDownloads("100mb.bin").front(), 1000);
     scheduler.advance(10);
-    scheduler.advance(8);
-    ASSERT_EQ(results.size(), 1u);
+    ASSERT_EQ(results.size(), 1u); // no upload phase to wait out
+    EXPECT_TRUE(results[0].noUploadNode);
     EXPECT_EQ(results[0].upNode, "—");
+    EXPECT_EQ(results[0].upMbps, 0);
+    EXPECT_EQ(phases, (std::vector{Phase::probing, Phase::ping, Phase::download, Phase::done}));
 }
 
 TEST_F(SpeedTestEngineTest, UploadCountsGrowthOfCumulativeTotals) {
