@@ -1,4 +1,5 @@
 #include "LocalHttpsServer.h"
+#include "StallingTlsServer.h"
 
 #include "common/Clock.h"
 #include "speedtest/CurlTransport.h"
@@ -151,6 +152,37 @@ TEST_F(SpeedTestEndToEndTest, TransportPostsAWholeBodyAndReportsItDelivered) {
     EXPECT_EQ(done.httpStatus, 200);
     EXPECT_LE(lastSent.load(), body->size());
     EXPECT_EQ(done.bodyBytesSent, body->size()); // the server read it all before answering
+}
+
+// Bytes still queued on this machine have not been delivered: with a peer that stops reading,
+// the count must stay within what the peer's side has received.
+TEST_F(SpeedTestEndToEndTest, TransportCountsOnlyWhatThePeerHasReceived) {
+    constexpr qint64 kServerReads = 4 << 20;
+    StallingTlsServer stalling(server->directory() + "/server.pem",
+                               server->directory() + "/server.key", kServerReads);
+    ASSERT_NE(stalling.port(), 0);
+    CurlTransport curl(server->caFile());
+    std::atomic<qint64> lastSent = 0;
+    TransferRequest request;
+    request.url = QUrl(QStringLiteral("https://127.0.0.1:%1/up").arg(stalling.port()));
+    request.body = std::make_shared<const QByteArray>(64 << 20, 'a');
+    TransferCallbacks callbacks;
+    callbacks.onSent = [&](qint64 total) { lastSent = total; };
+    const Transport::TransferId id = curl.start(request, callbacks);
+    // Wait until the server has stopped reading and the count has stopped growing.
+    const QDeadlineTimer deadline(15000);
+    qint64 previous = -1;
+    int unchanged = 0;
+    while (unchanged < 10 && !deadline.hasExpired()) {
+        QThread::msleep(50);
+        const qint64 now = lastSent;
+        unchanged = stalling.stalled() && now == previous ? unchanged + 1 : 0;
+        previous = now;
+    }
+    ASSERT_TRUE(stalling.stalled());
+    EXPECT_GE(lastSent.load(), kServerReads / 2);
+    EXPECT_LE(lastSent.load(), stalling.bytesReceived());
+    curl.cancel(id);
 }
 
 // A server that refuses a body early has not got it: the transport must not say it has.
