@@ -335,6 +335,8 @@ struct HostileCase {
         prepare;
     QString preferred;
     std::function<void(const HostileServerTest&, const LocalHttpsServer&)> check;
+
+    friend void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class HostileServerTest : public SpeedTestEndToEndTest,

@@ -9,6 +9,8 @@ struct TraceCase {
     QString body;
     QString summary;
     QString ip;
+
+    friend void PrintTo(const TraceCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class TraceValidationTest : public testing::TestWithParam<TraceCase> {};
