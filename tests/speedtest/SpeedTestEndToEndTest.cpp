@@ -157,6 +157,9 @@ TEST_F(SpeedTestEndToEndTest, TransportPostsAWholeBodyAndReportsItDelivered) {
 // Bytes still queued on this machine have not been delivered: with a peer that stops reading,
 // the count must stay within what the peer's side has received.
 TEST_F(SpeedTestEndToEndTest, TransportCountsOnlyWhatThePeerHasReceived) {
+#ifndef __linux__
+    GTEST_SKIP() << "the transport reads the unacknowledged queue on Linux only";
+#endif
     constexpr qint64 kServerReads = 4 << 20;
     StallingTlsServer stalling(server->directory() + "/server.pem",
                                server->directory() + "/server.key", kServerReads);

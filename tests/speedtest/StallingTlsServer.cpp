@@ -3,7 +3,9 @@
 #include <QFile>
 
 #include <arpa/inet.h>
+#ifdef __linux__
 #include <linux/tcp.h>
+#endif
 #include <netinet/in.h>
 #include <openssl/ssl.h>
 #include <poll.h>
@@ -39,12 +41,16 @@ StallingTlsServer::~StallingTlsServer() {
 }
 
 qint64 StallingTlsServer::bytesReceived() const {
+#ifndef __linux__
+    return 0;
+#else
     tcp_info info{};
     socklen_t length = sizeof info;
     const int connection = m_connection;
     if (connection < 0 || getsockopt(connection, IPPROTO_TCP, TCP_INFO, &info, &length) != 0)
         return 0;
     return qint64(info.tcpi_bytes_received);
+#endif
 }
 
 void StallingTlsServer::serve(QByteArray certificateFile, QByteArray keyFile, qint64 readBytes) {

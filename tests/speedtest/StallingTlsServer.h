@@ -18,7 +18,8 @@ public:
 
     // 0 when the server could not listen.
     int port() const { return m_port; }
-    // What the server's kernel has received on the connection, TLS records included.
+    // What the server's kernel has received on the connection, TLS records included; Linux
+    // only, 0 elsewhere.
     qint64 bytesReceived() const;
     // Whether the server has read its share and stopped reading.
     bool stalled() const { return m_stalled; }
