@@ -1,56 +1,94 @@
 #!/usr/bin/env bash
-# Client ceiling on loopback HTTPS: the engine's download figure against 8 parallel curl
-# processes fetching the same file from the same nginx, and the engine's CPU time per GB.
-#   bench/speedtest-ceiling.sh [BUILD_DIR] [SECONDS]
+# Client ceiling on an unshaped veth pair between two network namespaces: the engine's
+# download and upload figures against 8 parallel curl processes doing the same transfers to
+# the same nginx (GET of the big file; POST of the engine's 10 MiB body, again and again
+# until the time is up), side by side in each round, with the CPU seconds per GB of each.
+# Prints the ratios, their medians and the machine's load. Needs root, iproute2, curl,
+# nginx, python3.
+#   sudo bench/speedtest-ceiling.sh [BUILD_DIR] [SECONDS]      RUNS=5 by default
 set -euo pipefail
-build=${1:-build}
-seconds=${2:-5}
+build=$(realpath "${1:-build}")
+seconds=${2:-8}
+runs=${RUNS:-5}
 vorn=$build/src/vorn
 server_bin=$build/tests/speedtest/vorn_local_https_server
+here=$(dirname "$(realpath "$0")")
 
+srv=vorn_ceil_srv_$$
+cli=vorn_ceil_cli_$$
+srv_if=vce$$s
+cli_if=vce$$c
+srv_ip=10.205.0.1
+cli_ip=10.205.0.2
 work=$(mktemp -d)
-trap 'exec 3>&-; wait 2>/dev/null; rm -rf "$work"' EXIT
+chmod 755 "$work"
+
+cleanup() {
+    exec 3>&- 2>/dev/null || true
+    wait 2>/dev/null || true
+    ip netns del "$srv" 2>/dev/null || true
+    ip netns del "$cli" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+ip netns add "$srv"
+ip netns add "$cli"
+ip link add "$srv_if" type veth peer name "$cli_if"
+ip link set "$srv_if" netns "$srv"
+ip link set "$cli_if" netns "$cli"
+ip -n "$srv" addr add $srv_ip/24 dev "$srv_if"
+ip -n "$cli" addr add $cli_ip/24 dev "$cli_if"
+for ns in "$srv" "$cli"; do ip -n "$ns" link set lo up; done
+ip -n "$srv" link set "$srv_if" up
+ip -n "$cli" link set "$cli_if" up
+
 mkfifo "$work/in"
-"$server_bin" 127.0.0.1 2 <"$work/in" >"$work/server.txt" &
+ip netns exec "$srv" "$server_bin" $srv_ip 2 <"$work/in" >"$work/server.txt" &
 exec 3>"$work/in"
-for _ in $(seq 100); do grep -q '^url=' "$work/server.txt" 2>/dev/null && break; sleep 0.1; done
+for _ in $(seq 200); do grep -q '^url=' "$work/server.txt" 2>/dev/null && break; sleep 0.1; done
 url=$(sed -n 's/^url=//p' "$work/server.txt")
+[ -n "$url" ] || { echo "the local HTTPS server did not start" >&2; exit 1; }
 ca=$(sed -n 's/^ca=//p' "$work/server.txt")
 nodes=$(sed -n 's/^nodes=//p' "$work/server.txt")
+head -c 10485760 /dev/zero | tr '\0' 'a' >"$work/body"
 
-curl_mbps() {
-    local total=0 pids=()
+# Prints "Mbps cpu_s_per_GB" of 8 curl processes; $1 is down or up.
+curl8() {
+    local direction=$1 pids=()
     for i in $(seq 8); do
-        /usr/bin/time -f '%U %S' -o "$work/curl-time.$i" \
-            curl -s --http1.1 --cacert "$ca" --max-time "$seconds" -o /dev/null \
-            -w '%{size_download}\n' "$url/big.bin" >"$work/curl.$i" &
+        ip netns exec "$cli" /usr/bin/time -f '%U %S' -o "$work/curl-time.$i" \
+            bash "$here/speedtest-curl-loop.sh" "$direction" "$seconds" "$url" "$ca" \
+            "$work/body" >"$work/curl.$i" &
         pids+=($!)
     done
     wait "${pids[@]}" || true
-    for i in $(seq 8); do total=$((total + $(cat "$work/curl.$i"))); done
-    cat "$work"/curl-time.* | awk -v t="$total" -v s="$seconds" \
-        '/^[0-9.]+ [0-9.]+$/ { cpu += $1 + $2 } END { printf "%.0f %.2f\n", t * 8 / s / 1e6, cpu / (t / 1e9) }'
+    cat "$work"/curl.* | awk '{ bytes += $1 } END { print bytes }' >"$work/curl-bytes"
+    tail -q -n 1 "$work"/curl-time.* | awk -v s="$seconds" -v b="$(cat "$work/curl-bytes")" \
+        '{ cpu += $1 + $2 } END { printf "%.0f %.2f\n", b * 8 / s / 1e6, cpu / (b / 1e9) }'
 }
 
-engine_run() {
-    VORN_SPEEDTEST_PHASE_SECONDS=$seconds /usr/bin/time -f '%U %S' -o "$work/time" \
-        "$vorn" speedtest --nodes "$nodes" --node local --json 2>/dev/null >"$work/engine.json"
-    python3 - "$work/engine.json" "$work/time" "$seconds" <<'PY'
-import json, sys
-result = json.load(open(sys.argv[1]))
-user, system = map(float, open(sys.argv[2]).read().split()[-2:])
-seconds = float(sys.argv[3])
-gigabytes = (result["downMbps"] + result["upMbps"]) * 1e6 / 8 * seconds / 1e9
-print(f'{result["downMbps"]:.0f} {result["upMbps"]:.0f} {user + system:.2f} {(user + system) / gigabytes:.2f}')
-PY
+# Prints "down_Mbps up_Mbps down_cpu_s_per_GB up_cpu_s_per_GB" of one engine run.
+engine() {
+    ip netns exec "$cli" env VORN_SPEEDTEST_PHASE_SECONDS="$seconds" HOME="$work" \
+        XDG_DATA_HOME="$work" XDG_CONFIG_HOME="$work" \
+        python3 "$here/speedtest-phase-cpu.py" "$seconds" \
+        "$vorn" speedtest --nodes "$nodes" --node local --json
 }
 
-# cpu_s/GB: the engine's over the whole run (download and upload bytes); curl's for its fetch.
-printf '%-4s %11s %12s %6s %10s %7s %13s %11s\n' run curl8_Mbps engine_Mbps ratio engine_up cpu_s engine_cpu/GB curl_cpu/GB
-for run in $(seq "${RUNS:-3}"); do
-    read -r c curl_per_gb < <(curl_mbps)
-    read -r down up cpu per_gb < <(engine_run)
-    ratio=$(awk -v e="$down" -v c="$c" 'BEGIN { printf "%.2f", e / c }')
-    printf '%-4s %11s %12s %6s %10s %7s %13s %11s\n' "$run" "$c" "$down" "$ratio" "$up" "$cpu" \
-        "$per_gb" "$curl_per_gb"
+printf '%-4s %8s %8s %6s %8s %8s %6s %12s %12s %12s %12s\n' run curl_dn vorn_dn ratio \
+    curl_up vorn_up ratio curl_dn_s/GB vorn_dn_s/GB curl_up_s/GB vorn_up_s/GB
+for run in $(seq "$runs"); do
+    read -r cd cd_cpu < <(curl8 down)
+    read -r cu cu_cpu < <(curl8 up)
+    read -r ed eu ed_cpu eu_cpu < <(engine)
+    dr=$(awk -v e="$ed" -v c="$cd" 'BEGIN { printf "%.3f", e / c }')
+    ur=$(awk -v e="$eu" -v c="$cu" 'BEGIN { printf "%.3f", e / c }')
+    echo "$dr $ur" >>"$work/ratios"
+    printf '%-4s %8s %8.0f %6s %8s %8.0f %6s %12s %12s %12s %12s\n' "$run" "$cd" "$ed" "$dr" \
+        "$cu" "$eu" "$ur" "$cd_cpu" "$ed_cpu" "$cu_cpu" "$eu_cpu"
 done
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+echo "median ratio: download $(cut -d' ' -f1 "$work/ratios" | median)," \
+    "upload $(cut -d' ' -f2 "$work/ratios" | median)"
+echo "load: $(uptime)"

@@ -6,7 +6,7 @@ set -euo pipefail
 
 run_packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libcurl4-openssl-dev libssl-dev libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk fonts-noto-color-emoji locales
 )
 test_packages=(

@@ -141,8 +141,9 @@ int run(const QStringList& arguments) {
                          : QStringLiteral("  %1  无响应").arg(name));
     };
     engine.onNodePicked = [&](const SpeedTestNode& down, const UploadTestNode& up, const QString&) {
-        progress.line(QStringLiteral("  下载节点 %1（%2），上传节点 %3")
-                          .arg(down.name, down.detail, up.name));
+        progress.line(
+            QStringLiteral("  下载节点 %1（%2），上传节点 %3")
+                .arg(down.name, down.detail, up.name.isEmpty() ? QStringLiteral("—") : up.name));
     };
     engine.onPingSample = [&](double ms) { progress.live(cformat("  %.0f ms", ms)); };
     engine.onPing = [&](double latency, double jitter) {
@@ -155,7 +156,11 @@ int run(const QStringList& arguments) {
     engine.onResult = [&](const SpeedTestEngine::Result& result) {
         progress.clearLive();
         const double ts = double(QDateTime::currentMSecsSinceEpoch()) / 1000;
-        SpeedTestHistoryStore::shared().add(SpeedTestRecord::fromResult(result, ts));
+        // The history holds complete runs only: a record has a number for every figure.
+        if (result.noUploadNode)
+            printError(QStringLiteral("没有上传节点，未测上传；本次结果不存入历史记录\n"));
+        else
+            SpeedTestHistoryStore::shared().add(SpeedTestRecord::fromResult(result, ts));
         if (options.json) {
             printOut(QString::fromUtf8(SpeedtestReport::resultJson(result, ts)));
         } else {

@@ -24,7 +24,9 @@ namespace SpeedtestReport {
 QString resultText(const SpeedTestEngine::Result& result) {
     QString text;
     text += cformat("下载　%.1f Mbps\n", result.downMbps);
-    text += cformat("上传　%.1f Mbps\n", result.upMbps);
+    text += QStringLiteral("上传　%1\n").arg(result.uploadFigure());
+    if (result.noUploadNode)
+        text += QStringLiteral("　　　没有上传节点，未测上传\n");
     text += cformat("延迟　%.0f ms（抖动 ±%.1f ms）\n", result.latencyMs, result.jitterMs);
     text += QStringLiteral("评级　%1 · %2\n").arg(result.grade(), result.capability());
     QString downNode = result.downNode;
@@ -44,7 +46,8 @@ QByteArray resultJson(const SpeedTestEngine::Result& result, double ts) {
     const QJsonObject object{
         {QStringLiteral("ts"), ts},
         {QStringLiteral("downMbps"), finiteOrZero(result.downMbps)},
-        {QStringLiteral("upMbps"), finiteOrZero(result.upMbps)},
+        {QStringLiteral("upMbps"),
+         result.noUploadNode ? QJsonValue(QJsonValue::Null) : finiteOrZero(result.upMbps)},
         {QStringLiteral("latencyMs"), finiteOrZero(result.latencyMs)},
         {QStringLiteral("jitterMs"), finiteOrZero(result.jitterMs)},
         {QStringLiteral("grade"), result.grade()},

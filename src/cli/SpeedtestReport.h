@@ -12,7 +12,8 @@ namespace SpeedtestReport {
 QString resultText(const SpeedTestEngine::Result& result);
 
 // The result for scripts: the history record's 13 keys plus "downNodeDetail" and
-// "networkInfo", as one JSON object and a newline; ts is seconds since 1970.
+// "networkInfo", as one JSON object and a newline; ts is seconds since 1970. An upload that
+// was not measured has null for upMbps.
 QByteArray resultJson(const SpeedTestEngine::Result& result, double ts);
 
 // One live line: phase, rates and a progress bar of the given width.

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+class CurlSockets;
 // Transport on libcurl's multi interface, driven by one worker thread: HTTP/1.1 so that
 // parallel transfers are parallel connections, at most 12 per host, https only.
 class CurlTransport final : public Transport {
@@ -43,7 +45,7 @@ private:
 
     static size_t onHeader(char* data, size_t size, size_t count, void* transfer);
     static size_t onWrite(char* data, size_t size, size_t count, void* transfer);
-    static int onProgress(void* transfer, long long, long long, long long, long long uploaded);
+    static int onRequestReady(void* transfer, char*, char*, int remotePort, int localPort);
 
     void* m_multi = nullptr;
     QByteArray m_caFile;
@@ -62,4 +64,6 @@ private:
     std::set<TransferId> m_cancelled;
 
     std::map<TransferId, std::unique_ptr<Transfer>> m_running; // worker thread only
+    std::unique_ptr<CurlSockets> m_sockets;                    // worker thread only
+    std::chrono::steady_clock::time_point m_lastUploadPoll;    // worker thread only
 };

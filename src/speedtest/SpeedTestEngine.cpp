@@ -1,6 +1,7 @@
 #include "speedtest/SpeedTestEngine.h"
 
 #include "common/Clock.h"
+#include "speedtest/TraceAnswer.h"
 
 #include <QStringDecoder>
 
@@ -27,47 +28,13 @@ struct SpeedTestEngine::Relay {
     }
 };
 
-// The byte counters of the running phase, shared with the transport's thread.
-struct SpeedTestEngine::Counters {
-    std::mutex lock;
-    const Clock* clock = nullptr;
-    quint64 totalBytes = 0;
-    std::optional<double> firstByteTime;
-    quint64 sampleBytes = 0;
-    std::optional<double> sampleTime;
-    std::unordered_map<quint64, qint64> sentByTask;
-};
-
-// One throughput transfer; live while it belongs to the running phase (guarded by the lock).
-struct SpeedTestEngine::TaskTag {
-    quint64 serial = 0;
-    bool live = true;
-};
-
 namespace {
 
 bool isSuccessStatus(int status) {
     return status >= 200 && status < 300;
 }
 
-double toMbps(quint64 bytes, double seconds) {
-    return double(bytes) * 8 / seconds / 1000000;
-}
-
 } // namespace
-
-// An upload the server refused was not taken, whatever reached its socket before the answer.
-void SpeedTestEngine::retractRefusedUpload(Counters& counters, const TaskTag& tag) {
-    const std::lock_guard guard(counters.lock);
-    const auto it = counters.sentByTask.find(tag.serial);
-    if (!tag.live || it == counters.sentByTask.end())
-        return;
-    counters.totalBytes -= std::min(counters.totalBytes, quint64(it->second));
-    counters.sampleBytes = std::min(counters.sampleBytes, counters.totalBytes);
-    if (counters.totalBytes == 0)
-        counters.firstByteTime.reset();
-    counters.sentByTask.erase(it);
-}
 
 QString SpeedTestEngine::label(Phase phase) {
     switch (phase) {
@@ -95,9 +62,8 @@ bool SpeedTestEngine::isRunningPhase(Phase phase) {
 SpeedTestEngine::SpeedTestEngine(Transport& transport, Scheduler& scheduler, const Clock& clock,
                                  NodeCatalogue catalogue, SpeedTestTuning tuning)
     : m_transport(transport), m_scheduler(scheduler), m_clock(clock),
-      m_catalogue(std::move(catalogue)), m_tuning(tuning), m_counters(std::make_shared<Counters>()),
-      m_relay(std::make_shared<Relay>()) {
-    m_counters->clock = &clock;
+      m_catalogue(std::move(catalogue)), m_tuning(tuning),
+      m_counter(std::make_shared<ThroughputCounter>(clock)), m_relay(std::make_shared<Relay>()) {
     m_relay->scheduler = &scheduler;
     m_relay->engine = this;
 }
@@ -205,7 +171,7 @@ void SpeedTestEngine::enterProbing() {
             if (node.id != preferred->id)
                 m_downCandidates.push_back(node);
         }
-        m_activeUpload = m_catalogue.uploadNode(QStringLiteral("ustc"));
+        m_activeUpload = pickUploadNode();
         runPing();
         return;
     }
@@ -409,128 +375,114 @@ void SpeedTestEngine::finishPing() {
 }
 
 void SpeedTestEngine::runDownload() {
-    runTransferPhase(Phase::download, m_tuning.downloadSeconds,
-                     &SpeedTestEngine::launchDownloadTask);
+    runTransferPhase(Phase::download, m_tuning.downloadSeconds);
 }
 
 void SpeedTestEngine::runUpload() {
-    runTransferPhase(Phase::upload, m_tuning.uploadSeconds, &SpeedTestEngine::launchUploadTask);
+    if (!m_activeUpload) {
+        // Waiting out an upload phase without a node would only look like measuring.
+        completeRun();
+        return;
+    }
+    runTransferPhase(Phase::upload, m_tuning.uploadSeconds);
 }
 
-void SpeedTestEngine::runTransferPhase(Phase phase, double seconds,
-                                       void (SpeedTestEngine::*launchTask)()) {
+void SpeedTestEngine::runTransferPhase(Phase phase, double seconds) {
     const quint64 run = m_run;
     enterPhase(phase);
     if (m_run != run)
         return;
+    ++m_transferPhase;
     resetCounters();
     m_phaseStart = m_clock.elapsedSeconds();
     m_phaseDuration = seconds;
     for (int i = 0; i < m_tuning.connections; ++i)
-        (this->*launchTask)();
+        launchPhaseTask(m_tuning.shortTransferPause);
     restartTicker();
 }
 
-void SpeedTestEngine::launchDownloadTask() {
-    if (!m_activeNode)
-        return;
-    TransferRequest request;
-    request.url = m_activeNode->downloadURL;
-    request.timeoutSeconds = m_tuning.transferTimeout;
-    launchTask(std::move(request), true);
+void SpeedTestEngine::launchPhaseTask(double shortPause) {
+    if (m_phase == Phase::download && m_activeNode) {
+        TransferRequest request;
+        request.url = m_activeNode->downloadURL;
+        request.timeoutSeconds = m_tuning.transferTimeout;
+        launchTask(std::move(request), false, shortPause);
+    } else if (m_phase == Phase::upload && m_activeUpload) {
+        if (!m_uploadPayload)
+            m_uploadPayload = std::make_shared<const QByteArray>(m_tuning.uploadChunk, 'a');
+        TransferRequest request;
+        request.url = m_activeUpload->url;
+        request.body = m_uploadPayload;
+        request.timeoutSeconds = m_tuning.transferTimeout;
+        launchTask(std::move(request), true, shortPause);
+    }
 }
 
-void SpeedTestEngine::launchUploadTask() {
-    if (!m_activeUpload)
-        return;
-    if (!m_uploadPayload)
-        m_uploadPayload = std::make_shared<const QByteArray>(m_tuning.uploadChunk, 'a');
-    TransferRequest request;
-    request.url = m_activeUpload->url;
-    request.body = m_uploadPayload;
-    request.timeoutSeconds = m_tuning.transferTimeout;
-    launchTask(std::move(request), false);
-}
-
-void SpeedTestEngine::launchTask(TransferRequest request, bool countReceived) {
-    auto tag = std::make_shared<TaskTag>();
-    tag->serial = m_nextTaskSerial++;
+void SpeedTestEngine::launchTask(TransferRequest request, bool upload, double shortPause) {
+    const std::shared_ptr<ThroughputCounter> counter = m_counter;
+    auto share = counter->track();
     TransferCallbacks callbacks;
-    const std::shared_ptr<Counters> counters = m_counters;
-    if (countReceived) {
-        // An error page is not the file: only a successful answer's bytes count.
-        callbacks.onData = [counters, tag](qint64 bytes, int status) {
-            if (bytes <= 0 || !isSuccessStatus(status))
-                return;
-            const std::lock_guard guard(counters->lock);
-            if (!tag->live)
-                return;
-            if (!counters->firstByteTime)
-                counters->firstByteTime = counters->clock->elapsedSeconds();
-            counters->totalBytes += quint64(bytes);
-        };
+    if (upload) {
+        callbacks.onSent = [counter, share](qint64 total) { counter->sent(*share, total); };
     } else {
-        callbacks.onSent = [counters, tag](qint64 total) {
-            if (total <= 0)
-                return;
-            const std::lock_guard guard(counters->lock);
-            if (!tag->live)
-                return;
-            if (!counters->firstByteTime)
-                counters->firstByteTime = counters->clock->elapsedSeconds();
-            qint64& previous = counters->sentByTask[tag->serial];
-            if (total > previous) {
-                counters->totalBytes += quint64(total - previous);
-                previous = total;
-            }
+        // An error page is not the file: only a successful answer's bytes count.
+        callbacks.onData = [counter, share](qint64 bytes, int status) {
+            if (isSuccessStatus(status))
+                counter->received(*share, bytes);
         };
     }
-    callbacks.onComplete = [relay = std::weak_ptr(m_relay), counters, tag,
-                            countReceived](const TransferCompletion& done) {
-        if (!countReceived && done.httpStatus != 0 && !isSuccessStatus(done.httpStatus))
-            retractRefusedUpload(*counters, *tag);
+    callbacks.onComplete = [relay = std::weak_ptr(m_relay), counter, share,
+                            upload](const TransferCompletion& done) {
+        if (upload) {
+            const bool refused = done.httpStatus != 0 && !isSuccessStatus(done.httpStatus);
+            counter->uploadEnded(*share, refused, done.ok ? done.bodyBytesSent : 0);
+        }
         if (const auto alive = relay.lock()) {
-            alive->post([tag, done](SpeedTestEngine& engine) { engine.taskCompleted(tag, done); },
-                        relay);
+            alive->post(
+                [share, done](SpeedTestEngine& engine) { engine.taskCompleted(share, done); },
+                relay);
         }
     };
     const Transport::TransferId id = m_transport.start(std::move(request), std::move(callbacks));
-    m_tasks.push_back({tag, id});
+    m_tasks.push_back({share, id, shortPause});
 }
 
-void SpeedTestEngine::taskCompleted(const std::shared_ptr<TaskTag>& tag,
+void SpeedTestEngine::taskCompleted(const std::shared_ptr<ThroughputCounter::Transfer>& share,
                                     const TransferCompletion& completion) {
     const auto it = std::find_if(m_tasks.begin(), m_tasks.end(),
-                                 [&](const Task& task) { return task.tag == tag; });
+                                 [&](const Task& task) { return task.share == share; });
     if (it == m_tasks.end())
         return;
+    const Task task = *it;
     m_tasks.erase(it);
     // Failed answers are not replaced: a node that refuses would be asked again at once.
     if (!completion.ok || !isSuccessStatus(completion.httpStatus))
         return;
-    if (m_phase == Phase::download)
-        launchDownloadTask();
-    else if (m_phase == Phase::upload)
-        launchUploadTask();
+    if (m_counter->counted(*share) >= m_tuning.shortTransferBytes) {
+        launchPhaseTask(m_tuning.shortTransferPause);
+        return;
+    }
+    // An answer that carries next to nothing would otherwise be asked for again at once,
+    // thousands of times a second; the pause grows while the answers stay short.
+    m_scheduler.after(
+        task.shortPause,
+        guarded([phase = m_transferPhase, next = task.shortPause * 2](SpeedTestEngine& engine) {
+            if (engine.m_transferPhase == phase)
+                engine.launchPhaseTask(next);
+        }));
 }
 
 void SpeedTestEngine::resetCounters() {
-    const std::lock_guard guard(m_counters->lock);
-    m_counters->totalBytes = 0;
-    m_counters->firstByteTime.reset();
-    m_counters->sampleBytes = 0;
-    m_counters->sampleTime.reset();
-    m_counters->sentByTask.clear();
+    m_counter->reset();
 }
 
 void SpeedTestEngine::cancelTasks() {
     std::vector<Task> tasks;
     tasks.swap(m_tasks);
-    {
-        const std::lock_guard guard(m_counters->lock);
-        for (const Task& task : tasks)
-            task.tag->live = false;
-    }
+    std::vector<std::shared_ptr<ThroughputCounter::Transfer>> shares;
+    for (const Task& task : tasks)
+        shares.push_back(task.share);
+    m_counter->retire(shares);
     for (const Task& task : tasks)
         m_transport.cancel(task.id);
 }
@@ -540,35 +492,17 @@ void SpeedTestEngine::tick() {
         return;
     const double now = m_clock.elapsedSeconds();
     const double elapsed = now - *m_phaseStart;
-    double instant = 0;
-    double average = 0;
-    {
-        const std::lock_guard guard(m_counters->lock);
-        const quint64 total = m_counters->totalBytes;
-        const double dt = now - m_counters->sampleTime.value_or(*m_phaseStart);
-        if (dt > 0.15) {
-            instant = toMbps(total - m_counters->sampleBytes, dt);
-            m_counters->sampleBytes = total;
-            m_counters->sampleTime = now;
-        }
-        const auto first = m_counters->firstByteTime;
-        if (first && now - *first > 0.3)
-            average = toMbps(total, now - *first);
-    }
+    const ThroughputCounter::Rates rates = m_counter->sample(now, *m_phaseStart);
     const quint64 run = m_run;
     if (onTick)
-        onTick(m_phase, instant, average, std::min(elapsed / m_phaseDuration, 1.0));
+        onTick(m_phase, rates.instantMbps, rates.averageMbps,
+               std::min(elapsed / m_phaseDuration, 1.0));
     if (m_run == run && elapsed >= m_phaseDuration)
         endPhase();
 }
 
 std::pair<double, bool> SpeedTestEngine::summarize() {
-    const double now = m_clock.elapsedSeconds();
-    const std::lock_guard guard(m_counters->lock);
-    const auto first = m_counters->firstByteTime;
-    const double span = first ? now - *first : 0;
-    const double mbps = span > 0.3 ? toMbps(m_counters->totalBytes, span) : 0;
-    return {mbps, first.has_value()};
+    return m_counter->summarize(m_clock.elapsedSeconds());
 }
 
 void SpeedTestEngine::endPhase() {
@@ -598,7 +532,7 @@ void SpeedTestEngine::endPhase() {
         return;
     cancelTasks();
     const auto [mbps, hasData] = summarize();
-    if (!hasData && (!m_activeUpload || m_activeUpload->id != QLatin1String("cf"))) {
+    if (!hasData && m_activeUpload->id != QLatin1String("cf")) {
         if (auto fallback = m_catalogue.uploadNode(QStringLiteral("cf"))) {
             m_activeUpload = fallback;
             runUpload();
@@ -611,6 +545,7 @@ void SpeedTestEngine::endPhase() {
 
 void SpeedTestEngine::completeRun() {
     m_result.upNode = m_activeUpload ? m_activeUpload->name : QStringLiteral("—");
+    m_result.noUploadNode = !m_activeUpload;
     stopTicker();
     m_result.iface = m_networkIdentity.iface;
     m_result.mac = m_networkIdentity.mac;
@@ -639,32 +574,6 @@ void SpeedTestEngine::stopTicker() {
 }
 
 std::pair<QString, QString> SpeedTestEngine::parseTrace(QStringView text) {
-    QString loc;
-    QString colo;
-    QString ip;
-    for (QStringView line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        // Leading separators give empty pieces, which do not count as the key.
-        qsizetype start = 0;
-        while (start < line.size() && line[start] == QLatin1Char('='))
-            ++start;
-        const qsizetype equals = line.indexOf(QLatin1Char('='), start);
-        if (equals < 0 || equals == line.size() - 1)
-            continue;
-        const QStringView key = line.mid(start, equals - start);
-        const QString value = line.mid(equals + 1).toString();
-        if (key == QLatin1String("loc"))
-            loc = value;
-        else if (key == QLatin1String("colo"))
-            colo = value;
-        else if (key == QLatin1String("ip"))
-            ip = value;
-    }
-    QStringList pieces;
-    if (!loc.isEmpty())
-        pieces << QStringLiteral("出口 ") + loc;
-    if (!colo.isEmpty())
-        pieces << QStringLiteral("CF ") + colo;
-    if (!ip.isEmpty())
-        pieces << ip;
-    return {pieces.join(QStringLiteral(" · ")), ip};
+    const TraceAnswer::Fields fields = TraceAnswer::parse(text);
+    return {TraceAnswer::summary(fields), fields.ip};
 }

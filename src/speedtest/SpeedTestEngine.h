@@ -5,6 +5,7 @@
 #include "speedtest/Scheduler.h"
 #include "speedtest/SpeedTestResult.h"
 #include "speedtest/SpeedTestTuning.h"
+#include "speedtest/ThroughputCounter.h"
 #include "speedtest/Transport.h"
 
 #include <QString>
@@ -15,7 +16,6 @@
 #include <mutex>
 #include <optional>
 #include <set>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -71,11 +71,11 @@ public:
 
 private:
     struct Relay;
-    struct Counters;
-    struct TaskTag;
     struct Task {
-        std::shared_ptr<TaskTag> tag;
+        std::shared_ptr<ThroughputCounter::Transfer> share;
         Transport::TransferId id = 0;
+        // How long to wait before replacing it if its answer turns out short.
+        double shortPause = 0;
     };
 
     void enterPhase(Phase phase);
@@ -95,12 +95,12 @@ private:
     void runDownload();
     void runUpload();
     // Enters a download or upload phase and starts its parallel transfers.
-    void runTransferPhase(Phase phase, double seconds, void (SpeedTestEngine::*launchTask)());
-    void launchDownloadTask();
-    void launchUploadTask();
-    void launchTask(TransferRequest request, bool countReceived);
-    void taskCompleted(const std::shared_ptr<TaskTag>& tag, const TransferCompletion& completion);
-    static void retractRefusedUpload(Counters& counters, const TaskTag& tag);
+    void runTransferPhase(Phase phase, double seconds);
+    // One more transfer of the running download or upload phase.
+    void launchPhaseTask(double shortPause);
+    void launchTask(TransferRequest request, bool upload, double shortPause);
+    void taskCompleted(const std::shared_ptr<ThroughputCounter::Transfer>& share,
+                       const TransferCompletion& completion);
     void resetCounters();
     void cancelTasks();
     void tick();
@@ -142,8 +142,8 @@ private:
     std::vector<double> m_pingRTTs;
     int m_pingDone = 0;
     std::vector<Task> m_tasks;
-    quint64 m_nextTaskSerial = 1;
-    std::shared_ptr<Counters> m_counters;
+    quint64 m_transferPhase = 0;
+    std::shared_ptr<ThroughputCounter> m_counter;
     std::shared_ptr<const QByteArray> m_uploadPayload;
     std::set<Transport::TransferId> m_requests;
     std::shared_ptr<Relay> m_relay;

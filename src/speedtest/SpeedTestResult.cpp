@@ -32,9 +32,13 @@ QString SpeedTestResult::capability() const {
     return QStringLiteral("仅够网页与消息");
 }
 
+QString SpeedTestResult::uploadFigure() const {
+    return noUploadNode ? QStringLiteral("未测量") : cformat("%.1f Mbps", upMbps);
+}
+
 QString SpeedTestResult::summaryLine() const {
     // The node names are appended rather than formatted: they may contain '%'.
-    return cformat("↓ %.1f Mbps  ↑ %.1f Mbps  ⏱ %.0f ms（±%.1f）  ", downMbps, upMbps, latencyMs,
-                   jitterMs) +
-           downNode + QStringLiteral(" / ") + upNode;
+    return cformat("↓ %.1f Mbps  ↑ ", downMbps) + uploadFigure() +
+           cformat("  ⏱ %.0f ms（±%.1f）  ", latencyMs, jitterMs) + downNode +
+           QStringLiteral(" / ") + upNode;
 }

@@ -17,11 +17,15 @@ struct SpeedTestResult {
     QString ipv4;
     QString ipv6;
     QString publicIP;
+    // There was no upload node, so upMbps is no measurement.
+    bool noUploadNode = false;
 
     // Quality grade from the download rate; "--" when there is none.
     QString grade() const;
     // What the download rate is good for.
     QString capability() const;
+    // The upload rate as "12.3 Mbps", or what stands in for a figure that was not measured.
+    QString uploadFigure() const;
     // One line with the four figures and both node names.
     QString summaryLine() const;
 

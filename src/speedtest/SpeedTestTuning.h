@@ -19,5 +19,9 @@ struct SpeedTestTuning {
     double pingTimeout = 6;
     double traceTimeout = 6;
     double transferTimeout = 60;
+    // A completed transfer that counted less than this is replaced only after a pause,
+    // which doubles while its replacements stay short.
+    qint64 shortTransferBytes = 64 * 1024;
+    double shortTransferPause = 0.5;
     qsizetype traceMaxBytes = 64 * 1024;
 };

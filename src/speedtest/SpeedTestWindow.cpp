@@ -420,12 +420,18 @@ void SpeedTestWindow::showResult(const SpeedTestEngine::Result& result) {
     SpeedTestStyle::setTextColor(bigValue, TrafficTheme::textPrimary);
     downValue->setText(cformat("%.1f", result.downMbps));
     SpeedTestStyle::setTextColor(downValue, TrafficTheme::downBlue);
-    upValue->setText(cformat("%.1f", result.upMbps));
-    SpeedTestStyle::setTextColor(upValue, TrafficTheme::upGreen);
+    upValue->setText(result.noUploadNode ? QStringLiteral("未测") : cformat("%.1f", result.upMbps));
+    SpeedTestStyle::setTextColor(upValue, result.noUploadNode ? TrafficTheme::textDim
+                                                              : TrafficTheme::upGreen);
     phaseLabel->setText(cformat("延迟 %.0f ms · 抖动 %.1f ms", result.latencyMs, result.jitterMs));
     gradeLabel->setText(result.grade() + QStringLiteral(" · ") + result.capability() +
-                        QStringLiteral("　｜　上传走 ") + result.upNode);
+                        (result.noUploadNode
+                             ? QStringLiteral("　｜　没有上传节点，未测上传，不存入历史记录")
+                             : QStringLiteral("　｜　上传走 ") + result.upNode));
     SpeedTestStyle::setTextColor(gradeLabel, TrafficTheme::textPrimary);
+    // The last result, what copying gives, and the history hold complete runs only.
+    if (result.noUploadNode)
+        return;
     copyBtn->setEnabled(true);
     saveLastResult(result);
     appendHistory(result);

@@ -22,6 +22,8 @@ struct TransferCompletion {
     int httpStatus = 0;
     QByteArray body;
     QString error;
+    // The request body's bytes known to have reached the peer when the transfer ended.
+    qint64 bodyBytesSent = 0;
 };
 
 // Callbacks of one transfer; all run on the transport's own thread.

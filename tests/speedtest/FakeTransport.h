@@ -58,11 +58,13 @@ public:
                                  [](const Transfer& t) { return t.open(); }));
     }
 
-    void complete(TransferId id, bool ok, int status = 200, const QByteArray& body = {}) {
+    void complete(TransferId id, bool ok, int status = 200, const QByteArray& body = {},
+                  qint64 bodyBytesSent = 0) {
         Transfer* transfer = find(id);
         transfer->finished = true;
         if (transfer->callbacks.onComplete)
-            transfer->callbacks.onComplete({ok, ok ? status : 0, body, ok ? QString() : "失败"});
+            transfer->callbacks.onComplete(
+                {ok, ok ? status : 0, body, ok ? QString() : "失败", bodyBytesSent});
     }
 
     // Answers the oldest open transfer to a URL containing urlPart.

@@ -43,6 +43,15 @@ bool writeFile(const QString& path, const QByteArray& contents) {
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
+// About 400 KB of response headers, more than any client should accept.
+QString hugeHeaders() {
+    QString lines;
+    const QString value(4000, QLatin1Char('h'));
+    for (int i = 0; i < 100; ++i)
+        lines += QStringLiteral("            add_header X-Pad-%1 \"%2\";\n").arg(i).arg(value);
+    return lines;
+}
+
 } // namespace
 
 int closedLoopbackPort() {
@@ -56,6 +65,7 @@ LocalHttpsServer::LocalHttpsServer(const QString& address, int workers) : m_addr
     }
     m_port = freePort();
     m_sinkPort = freePort();
+    m_otherHostPort = freePort();
     QFile big(m_dir.filePath(QStringLiteral("big.bin")));
     if (!big.open(QIODevice::WriteOnly) || !big.resize(256 << 20)) {
         m_error = QStringLiteral("cannot make big.bin");
@@ -74,7 +84,8 @@ LocalHttpsServer::LocalHttpsServer(const QString& address, int workers) : m_addr
         return;
     }
     const QDeadlineTimer deadline(10000);
-    while (!accepts(address, m_port) || !accepts(QStringLiteral("127.0.0.1"), m_sinkPort)) {
+    while (!accepts(address, m_port) || !accepts(QStringLiteral("127.0.0.1"), m_sinkPort) ||
+           !accepts(address, m_otherHostPort)) {
         if (deadline.hasExpired() || !m_nginx->isRunning()) {
             QFile log(m_dir.filePath(QStringLiteral("error.log")));
             log.open(QIODevice::ReadOnly);
@@ -89,6 +100,23 @@ LocalHttpsServer::~LocalHttpsServer() = default; // stops nginx
 
 QString LocalHttpsServer::url(const QString& path) const {
     return QStringLiteral("https://%1:%2%3").arg(m_address).arg(m_port).arg(path);
+}
+
+QString LocalHttpsServer::otherHostUrl(const QString& path) const {
+    return QStringLiteral("https://%1:%2%3").arg(m_address).arg(m_otherHostPort).arg(path);
+}
+
+int LocalHttpsServer::requestCount(const QString& path) const {
+    QFile log(m_dir.filePath(QStringLiteral("access.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return 0;
+    int count = 0;
+    const QByteArray prefix = path.toUtf8() + ' ';
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            ++count;
+    }
+    return count;
 }
 
 QString LocalHttpsServer::caFile() const {
@@ -113,13 +141,21 @@ bool LocalHttpsServer::makeCertificates(const QString& address) {
         QStringLiteral("subjectAltName=IP:%1,IP:127.0.0.1,DNS:localhost").arg(address);
     if (!writeFile(m_dir.filePath(QStringLiteral("server.ext")), san.toUtf8() + "\n"))
         return false;
+    // Signed by the same authority, for a name that is none of this server's.
+    if (!writeFile(m_dir.filePath(QStringLiteral("other.ext")),
+                   "subjectAltName=DNS:other.invalid\n"))
+        return false;
     return run({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
                 "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2", "-subj",
                 "/CN=Vorn Test CA"}) &&
            run({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
                 "-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=localhost"}) &&
            run({"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
-                "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext"});
+                "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext"}) &&
+           run({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                "-keyout", "other.key", "-out", "other.csr", "-subj", "/CN=other.invalid"}) &&
+           run({"x509", "-req", "-in", "other.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                "-CAcreateserial", "-out", "other.pem", "-days", "2", "-extfile", "other.ext"});
 }
 
 bool LocalHttpsServer::writeConfig(const QString& address, int workers) {
@@ -131,7 +167,8 @@ pid %2/nginx.pid;
 error_log %2/error.log warn;
 events { worker_connections 256; }
 http {
-    access_log off;
+    log_format paths '$uri $status $request_length';
+    access_log %2/access.log paths;
     client_body_temp_path %2/body;
     proxy_temp_path %2/proxy;
     fastcgi_temp_path %2/fastcgi;
@@ -164,7 +201,20 @@ http {
             proxy_pass http://127.0.0.1:%3/sink;
         }
         location = /refuse-up { client_max_body_size 1k; proxy_pass http://127.0.0.1:%3/sink; }
+        location = /reset-up { return 444; }
+        location = /empty { return 200 ""; }
+        location = /to-http { return 302 http://127.0.0.1:%3/; }
+        location = /loop { return 302 /loop; }
+        location = /huge-headers {
+%6            return 200 "x";
+        }
         location / { return 404; }
+    }
+    server {
+        listen %4:%7 ssl;
+        ssl_certificate %2/other.pem;
+        ssl_certificate_key %2/other.key;
+        location / { return 200 "pong"; }
     }
 }
 )")
@@ -172,7 +222,9 @@ http {
                          .arg(dir)
                          .arg(m_sinkPort)
                          .arg(address)
-                         .arg(m_port);
+                         .arg(m_port)
+                         .arg(hugeHeaders())
+                         .arg(m_otherHostPort);
     if (geteuid() == 0)
         config.prepend(QStringLiteral("user root;\n"));
     return writeFile(m_dir.filePath(QStringLiteral("nginx.conf")), config.toUtf8());

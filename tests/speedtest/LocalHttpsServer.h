@@ -11,7 +11,11 @@ class ChildProcess;
 //   /ping             a tiny answer            /big.bin    a 256 MiB file
 //   /cdn-cgi/trace    a trace answer           /up         reads the whole body, then 200
 //   /endless-trace    the big file as a trace  /stall      100 KiB, then 1 byte a second
-// Everything else answers 404.
+//   /refuse-up        413 for any body         /reset-up   closes without an answer
+//   /empty            200 with no body         /to-http    redirects to plain http
+//   /loop             redirects to itself      /huge-headers  about 400 KB of headers
+// Everything else answers 404. A second port answers with a certificate of the same
+// authority for another host name.
 class LocalHttpsServer {
 public:
     // address is the IPv4 address to listen on and to name in the certificate.
@@ -23,7 +27,10 @@ public:
     const QString& error() const { return m_error; }
     int port() const { return m_port; }
     QString url(const QString& path) const;
+    QString otherHostUrl(const QString& path) const;
     QString caFile() const;
+    // Requests for the path that the server has logged so far, redirects included.
+    int requestCount(const QString& path) const;
     QString directory() const { return m_dir.path(); }
     // Writes a nodes.json whose nodes are paths of this server; returns its path.
     QString writeNodesFile(const QString& downloadPath = QStringLiteral("/big.bin"),
@@ -38,6 +45,7 @@ private:
     std::unique_ptr<ChildProcess> m_nginx;
     int m_port = 0;
     int m_sinkPort = 0;
+    int m_otherHostPort = 0;
     QString m_address;
     QString m_error;
 };

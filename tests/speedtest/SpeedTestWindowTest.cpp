@@ -292,6 +292,28 @@ TEST_F(SpeedTestWindowTest, NonFiniteFiguresAreStoredAsZero) {
     EXPECT_EQ(reread.records()[0].upMbps, 41.2);
 }
 
+// Without an upload node there is no upload figure: the window says so and keeps the run
+// out of the last result and the history, whose records need every figure.
+TEST_F(SpeedTestWindowTest, ARunWithoutUploadNodeIsShownButNotStored) {
+    makeWindow();
+    SpeedTestEngine::Result result = workedResult();
+    result.upMbps = 0;
+    result.upNode = QStringLiteral("—");
+    result.noUploadNode = true;
+    engine->onResult(result);
+    EXPECT_EQ(text("downValue"), "93.5");
+    EXPECT_EQ(text("upValue"), "未测");
+    EXPECT_EQ(colour("upValue"), TrafficTheme::textDim);
+    EXPECT_EQ(text("gradeLabel").toStdString(),
+              "良好 · 可流畅 4K 视频　｜　没有上传节点，未测上传，不存入历史记录");
+    EXPECT_TRUE(store->records().empty());
+    EXPECT_EQ(badge(), "历史记录");
+    EXPECT_EQ(text("lastLabel"), "尚未测速");
+    EXPECT_FALSE(child<QPushButton>("copyBtn")->isEnabled());
+    EXPECT_FALSE(UserDefaults::contains(SpeedTestWindow::kLastResult + "/down"));
+    EXPECT_TRUE(saveScreenshot(window->grab().toImage(), QStringLiteral("window-no-upload")));
+}
+
 TEST_F(SpeedTestWindowTest, StoredLastResult) {
     const QString prefix = SpeedTestWindow::kLastResult + "/";
     UserDefaults::setDouble(prefix + "down", 312.44);
@@ -347,6 +369,7 @@ TEST_F(SpeedTestWindowTest, StartAndStopDriveTheEngine) {
     EXPECT_EQ(text("phaseLabel"), "就绪");
     EXPECT_TRUE(store->records().isEmpty());
     EXPECT_FALSE(UserDefaults::contains(SpeedTestWindow::kLastResult + "/down"));
+    EXPECT_TRUE(saveScreenshot(window->grab().toImage(), QStringLiteral("window-no-upload")));
 }
 
 TEST_F(SpeedTestWindowTest, AWholeRunOnAFakeTransportLandsInTheHistory) {

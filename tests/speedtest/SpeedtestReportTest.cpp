@@ -52,4 +52,25 @@ TEST(SpeedtestReportTest, ResultTextNamesEveryPart) {
     EXPECT_TRUE(text.endsWith(result.summaryLine() + "\n"));
 }
 
+// A run without an upload node has no upload figure; 0 would read as a measurement.
+TEST(SpeedtestReportTest, UnmeasuredUploadIsNamedNotZero) {
+    SpeedTestEngine::Result result;
+    result.downMbps = 93.46;
+    result.latencyMs = 12.4;
+    result.jitterMs = 1.25;
+    result.downNode = "本地节点";
+    result.upNode = "—";
+    result.noUploadNode = true;
+    const QString text = SpeedtestReport::resultText(result);
+    EXPECT_TRUE(text.startsWith("下载　93.5 Mbps\n上传　未测量\n　　　没有上传节点，未测上传\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith("↓ 93.5 Mbps  ↑ 未测量  ⏱ 12 ms（±1.2）  本地节点 / —\n"))
+        << text.toStdString();
+    const QJsonObject object =
+        QJsonDocument::fromJson(SpeedtestReport::resultJson(result, 1700000000)).object();
+    EXPECT_TRUE(object["upMbps"].isNull());
+    EXPECT_EQ(object["downMbps"].toDouble(), 93.46);
+    EXPECT_EQ(object.size(), 15);
+}
+
 } // namespace
