@@ -203,15 +203,24 @@ TEST_F(TrafficRecorderTest, KillDuringSavesNeverLeavesATruncatedFile) {
     recorder->processAppSample(baseline);
     recorder->processAppSample(grown);
     for (int round = 0; round < 4; ++round) {
+        int saved[2];
+        ASSERT_EQ(pipe(saved), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (quint64 n = 0;; ++n) {
                 recorder->recordTotal(n, n);
                 recorder->saveData();
+                if (n == 0) // the file exists now; the kill may land in any later save
+                    [[maybe_unused]]
+                    const ssize_t written = write(saved[1], "s", 1);
             }
         }
-        usleep(useconds_t(30'000 + round * 17'000));
+        close(saved[1]);
+        char signal = 0;
+        ASSERT_EQ(read(saved[0], &signal, 1), 1) << "the child never saved";
+        close(saved[0]);
+        usleep(useconds_t(10'000 + round * 17'000));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
