@@ -72,32 +72,15 @@ TEST_F(DesktopIndexTest, PathBeatsProgramNameWhichBeatsIdentity) {
 }
 
 TEST_F(DesktopIndexTest, OwnIdOrWindowClassWinsAmongSeveral) {
-    entry("apps", "code-url-handler.desktop",
-          "Name=Visual Studio Code - URL Handler\nExec=/usr/share/code/code --open-url %U\n");
-    entry("apps", "code.desktop", "Name=Visual\\sStudio\\sCode\nExec=/usr/share/code/code %F\n");
     entry("apps", "editor-a.desktop", "Name=Editor (alternative)\nExec=edit --alt\n");
     entry("apps", "editor-b.desktop", "Name=Editor\nExec=edit %F\nStartupWMClass=Edit\n");
     entry("apps", "first.desktop", "Name=First\nExec=plain\n");
     entry("apps", "second.desktop", "Name=Second\nExec=plain\n");
+    entry("apps", "game.desktop", "Name=A game\nExec=plain plain://game/7\nStartupWMClass=plain\n");
     const DesktopIndex index = DesktopIndex::load({dir("apps")}, {});
-    EXPECT_EQ(index.nameFor("/usr/share/code/code"), "Visual Studio Code");
     EXPECT_EQ(index.nameFor("/usr/bin/edit"), "Editor");
-    EXPECT_EQ(index.nameFor("/usr/bin/plain"), "First"); // else precedence
-}
-
-TEST_F(DesktopIndexTest, EntriesThatRunSomethingElseNeverNameTheLauncher) {
-    entry("apps", "Counter-Strike 2.desktop",
-          "Name=Counter-Strike 2\nExec=steam steam://rungameid/730\n");
-    entry("apps", "com.spotify.Client.desktop",
-          "Name=Spotify\nExec=/usr/bin/flatpak run --command=spotify com.spotify.Client @@u %U "
-          "@@\nStartupWMClass=Spotify\n");
-    const DesktopIndex index = DesktopIndex::load({dir("apps")}, {});
-    EXPECT_EQ(index.nameFor("/usr/bin/steam"), "");
-    EXPECT_EQ(index.nameFor("/usr/bin/flatpak"), "");
-    EXPECT_EQ(index.nameFor("/usr/bin/spotify"), "");
-    // The Flatpak application itself is named by its id.
-    EXPECT_EQ(index.nameFor("/app/extra/share/spotify/spotify", "com.spotify.Client"), "Spotify");
-    EXPECT_EQ(index.nameFor("/app/bin/other", "org.example.NotInstalled"), "");
+    EXPECT_EQ(index.nameFor("/usr/bin/plain"), "First");          // else precedence; never the game
+    EXPECT_EQ(index.nameFor("/app/bin/plain", "game"), "A game"); // a Flatpak's own entry
 }
 
 } // namespace

@@ -63,15 +63,6 @@ TEST_F(AppSampleTest, ForgottenNamesAndEmptySamplesStartOver) {
     EXPECT_EQ(todayApps().at(QStringLiteral("a")), (AppTraffic{500, 0}));
 }
 
-TEST_F(AppSampleTest, EmptySampleIsTheBaselineOfAnIdleMachine) {
-    recorder.processAppSample(AppSample()); // asked, and nothing had traffic yet
-    ASSERT_TRUE(recorder.getToday().has_value());
-    EXPECT_TRUE(todayApps().empty());
-    recorder.processAppSample({{QStringLiteral("curl"), {11'600'000, 40'000}}});
-    EXPECT_EQ(todayApps(),
-              (std::map<QString, AppTraffic>{{QStringLiteral("curl"), {11'600'000, 40'000}}}));
-}
-
 TEST_F(AppSampleTest, GrowthAcrossMidnightGoesToTheNewDay) {
     clock.setNow(QDateTime(QDate(2026, 12, 6), QTime(23, 59, 50)));
     recorder.processAppSample({{QStringLiteral("a"), {100, 10}}});
