@@ -73,6 +73,14 @@ int get(const QString& key) {
     return 0;
 }
 
+// Writes the store's changes to its file; false, said on stderr, when it cannot.
+bool saved() {
+    if (UserDefaults::sync())
+        return true;
+    printError(QStringLiteral("无法写入设置文件：%1\n").arg(UserDefaults::fileName()));
+    return false;
+}
+
 void store(const Setting& setting, const QVariant& value) {
     switch (setting.type) {
     case SettingsSchema::Type::real:
@@ -88,7 +96,6 @@ void store(const Setting& setting, const QVariant& value) {
         UserDefaults::setString(setting.key, value.toString());
         break;
     }
-    UserDefaults::sync();
 }
 
 int set(const QString& key, const QString& text) {
@@ -101,7 +108,7 @@ int set(const QString& key, const QString& text) {
         return kExitUsage;
     }
     store(*setting, parsed.value);
-    return 0;
+    return saved() ? 0 : kExitFailure;
 }
 
 int unset(const QString& key) {
@@ -109,8 +116,7 @@ int unset(const QString& key) {
     if (!setting)
         return kExitUsage;
     UserDefaults::remove(setting->key);
-    UserDefaults::sync();
-    return 0;
+    return saved() ? 0 : kExitFailure;
 }
 
 } // namespace

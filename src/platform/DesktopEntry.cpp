@@ -6,10 +6,45 @@ QString DesktopEntry::displayName() const {
     return nameZhCN.isEmpty() ? name : nameZhCN;
 }
 
-namespace {
-
 QString fileNameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+namespace {
+
+// The escapes of a string value; any other backslash stays as written.
+QString unescaped(QStringView value) {
+    QString text;
+    text.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
+            text += c;
+            continue;
+        }
+        switch (value[i + 1].unicode()) {
+        case 's':
+            text += QLatin1Char(' ');
+            break;
+        case 'n':
+            text += QLatin1Char('\n');
+            break;
+        case 't':
+            text += QLatin1Char('\t');
+            break;
+        case 'r':
+            text += QLatin1Char('\r');
+            break;
+        case '\\':
+            text += QLatin1Char('\\');
+            break;
+        default:
+            text += c;
+            continue;
+        }
+        ++i;
+    }
+    return text;
 }
 
 // Splits an Exec value into arguments, honouring double quotes and backslash escapes.
@@ -40,10 +75,8 @@ QStringList execArguments(const QString& exec) {
     return arguments;
 }
 
-} // namespace
-
-QString execProgramName(const QString& exec) {
-    const QStringList arguments = execArguments(exec);
+// Where the program is among the arguments: past "env" and its assignments and options.
+qsizetype programIndex(const QStringList& arguments) {
     qsizetype i = 0;
     if (i < arguments.size() && fileNameOf(arguments[i]) == QLatin1String("env")) {
         ++i;
@@ -55,6 +88,32 @@ QString execProgramName(const QString& exec) {
             ++i;
         }
     }
+    return i;
+}
+
+bool isFieldCode(const QString& argument) {
+    return argument.size() == 2 && argument[0] == QLatin1Char('%');
+}
+
+// Options and the launcher's field codes leave the program itself running. Anything else, a
+// script, an application id, a game or a URL, makes it run something else: "steam
+// steam://rungameid/730", "flatpak run … com.spotify.Client", "sh -c …", "xterm -e htop".
+bool passesTarget(const QStringList& arguments, qsizetype program) {
+    for (qsizetype i = program + 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument.contains(QLatin1String("://")))
+            return true;
+        if (!isFieldCode(argument) && !argument.startsWith(QLatin1Char('-')))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString execProgramName(const QString& exec) {
+    const QStringList arguments = execArguments(exec);
+    const qsizetype i = programIndex(arguments);
     return i < arguments.size() ? fileNameOf(arguments[i]) : QString();
 }
 
@@ -74,26 +133,23 @@ DesktopEntry parseDesktopEntry(QByteArrayView text) {
         if (!inMainGroup || equals < 0)
             continue;
         const QStringView key = line.left(equals).trimmed();
-        const QString value = line.mid(equals + 1).trimmed().toString();
-        if (key == QLatin1String("Name"))
+        const QString value = unescaped(line.mid(equals + 1).trimmed());
+        if (key == QLatin1String("Name")) {
             entry.name = value;
-        else if (key == QLatin1String("Name[zh_CN]"))
+        } else if (key == QLatin1String("Name[zh_CN]")) {
             entry.nameZhCN = value;
-        else if (key == QLatin1String("Exec"))
-            entry.execName = execProgramName(value);
-        else if (key == QLatin1String("TryExec"))
-            entry.tryExecName = fileNameOf(value);
-        else if (key == QLatin1String("Hidden"))
+        } else if (key == QLatin1String("Exec")) {
+            const QStringList arguments = execArguments(value);
+            const qsizetype program = programIndex(arguments);
+            entry.execProgram = arguments.value(program);
+            entry.execPassesTarget = passesTarget(arguments, program);
+        } else if (key == QLatin1String("TryExec")) {
+            entry.tryExec = value;
+        } else if (key == QLatin1String("StartupWMClass")) {
+            entry.startupWMClass = value;
+        } else if (key == QLatin1String("Hidden")) {
             entry.hidden = value == QLatin1String("true");
+        }
     }
     return entry;
-}
-
-void addToDesktopIndex(std::map<QString, QString>& index, const DesktopEntry& entry) {
-    if (entry.hidden || entry.displayName().isEmpty())
-        return;
-    for (const QString& program : {entry.execName, entry.tryExecName}) {
-        if (!program.isEmpty())
-            index.try_emplace(program, entry.displayName());
-    }
 }

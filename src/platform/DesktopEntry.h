@@ -3,15 +3,16 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <map>
-
-// What name resolution needs from an XDG desktop entry's [Desktop Entry] group.
+// What name resolution needs from an XDG desktop entry's [Desktop Entry] group. String values
+// have their escapes (\s \n \t \r \\) decoded.
 struct DesktopEntry {
-    QString name;        // Name
-    QString nameZhCN;    // Name[zh_CN]
-    QString execName;    // file name of the program in Exec, after any env assignments
-    QString tryExecName; // file name in TryExec
-    bool hidden = false; // Hidden=true: the entry is deleted
+    QString name;                  // Name
+    QString nameZhCN;              // Name[zh_CN]
+    QString execProgram;           // the program Exec starts, as written (after any "env VAR=x")
+    bool execPassesTarget = false; // Exec gives the program a URL or another thing to run
+    QString tryExec;               // TryExec, as written
+    QString startupWMClass;        // StartupWMClass
+    bool hidden = false;           // Hidden=true: the entry is deleted
 
     // Name[zh_CN] when present and not empty, else Name.
     QString displayName() const;
@@ -23,6 +24,5 @@ DesktopEntry parseDesktopEntry(QByteArrayView text);
 // The file name of the program an Exec line starts (quotes removed, "env VAR=x" skipped).
 QString execProgramName(const QString& exec);
 
-// Adds entry to index under its program file names unless an earlier entry has them, so
-// directories read first (higher XDG precedence) win.
-void addToDesktopIndex(std::map<QString, QString>& index, const DesktopEntry& entry);
+// The file name of a path: what follows its last '/'.
+QString fileNameOf(const QString& path);

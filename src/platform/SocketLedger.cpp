@@ -18,13 +18,17 @@ void SocketLedger::retire(const Tracked& socket) {
     addSaturating(total.second, socket.sent);
 }
 
+bool SocketLedger::staysOnTheMachine(const TcpSocketCounts& socket) const {
+    return socket.loopback || m_ownAddresses.count(socket.peer) != 0;
+}
+
 void SocketLedger::update(const std::vector<TcpSocketCounts>& live, const OwnerLookup& lookup) {
     std::unordered_map<quint64, Tracked> stillLive;
     std::unordered_set<quint64> stillUnowned;
     std::vector<const TcpSocketCounts*> fresh;
     std::unordered_set<quint64> freshInodes;
     for (const TcpSocketCounts& socket : live) {
-        if (socket.loopback)
+        if (staysOnTheMachine(socket))
             continue;
         if (const auto known = m_live.find(socket.cookie); known != m_live.end()) {
             Tracked tracked = known->second;

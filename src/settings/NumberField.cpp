@@ -3,6 +3,9 @@
 #include "common/CFormat.h"
 #include "settings/NumberOnlyFormatter.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
+
 NumberField::NumberField(double value, QWidget* parent) : QLineEdit(parent) {
     setValidator(new NumberOnlyFormatter(this));
     setText(cformat("%.0f", value));
@@ -17,6 +20,13 @@ void NumberField::commit() {
         return;
     m_value = value;
     Q_EMIT committed();
+}
+
+void NumberField::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setPalette(window()->palette());
+    menu->popup(event->globalPos());
 }
 
 void NumberField::focusOutEvent(QFocusEvent* event) {

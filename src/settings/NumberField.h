@@ -19,6 +19,9 @@ Q_SIGNALS:
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+    // The standard edit menu in the window's palette: a menu is a window of its own and would
+    // take the desktop's colours.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void commit();

@@ -38,6 +38,11 @@ void applyDarkLook(QWidget* window) {
     palette.setColor(QPalette::Highlight, TrafficTheme::downBlue.darker(150));
     palette.setColor(QPalette::HighlightedText, Qt::white);
     palette.setColor(QPalette::PlaceholderText, TrafficTheme::textDim);
+    // Disabled entries of menus, such as a field's edit menu: dim, without the light etching
+    // that suits a light theme.
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, TrafficTheme::textDim);
+    palette.setColor(QPalette::Disabled, QPalette::Light, TrafficTheme::windowBG);
     window->setPalette(palette);
     window->setAutoFillBackground(true);
     window->setStyleSheet(QStringLiteral(

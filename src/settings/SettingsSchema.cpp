@@ -47,7 +47,7 @@ const std::vector<Setting>& settings() {
         choice(P::kAlertDownUnit, "下行阈值单位", "KB", {"KB", "MB"}),
         real(P::kAlertUpValue, "上行告警阈值（0 = 关闭）", "0", 0, 100000),
         choice(P::kAlertUpUnit, "上行阈值单位", "KB", {"KB", "MB"}),
-        integer(P::kRetentionDays, "历史数据保留天数（0 = 永久）", "90", 0),
+        integer(P::kRetentionDays, "历史数据保留天数（0 = 永久）", "0", 0),
         choice(P::kDisplayMode, "显示模式", "floating", {"floating", "menubar", "both"}),
         plain(P::kLaunchAtLogin, Type::boolean, "开机自动启动", "false"),
         plain(P::kWidgetFrame, Type::rect, "悬浮球位置 {{x, y}, {宽, 高}}（未设置 = 屏幕右上角）"),

@@ -99,8 +99,12 @@ void setString(const QString& key, const QString& value) {
 void remove(const QString& key) {
     store().remove(key);
 }
-void sync() {
+bool sync() {
     store().sync();
+    return store().status() != QSettings::AccessError;
+}
+QString fileName() {
+    return store().fileName();
 }
 
 } // namespace UserDefaults

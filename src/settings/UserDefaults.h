@@ -25,6 +25,9 @@ void setBool(const QString& key, bool value);
 void setString(const QString& key, const QString& value);
 void remove(const QString& key);
 // Writes pending changes to disk now (they are also written on exit and periodically).
-void sync();
+// Returns false when the settings file could not be written.
+bool sync();
+// The settings file's path.
+QString fileName();
 
 } // namespace UserDefaults

@@ -6,6 +6,7 @@
 #include "speedtest/SpeedTestStyle.h"
 #include "traffic/TrafficTheme.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -199,6 +200,8 @@ QWidget* SpeedTestHistoryView::buildBottomBar() {
         pageSizePopup->addItem(pageSizeTitle(size));
     pageSizePopup->setCurrentIndex(
         int(std::find(kPageSizes.begin(), kPageSizes.end(), m_pageSize) - kPageSizes.begin()));
+    // The list is a window of its own: without the palette it takes the desktop's colours.
+    pageSizePopup->view()->setPalette(SpeedTestStyle::darkPalette());
     connect(pageSizePopup, &QComboBox::activated, this, &SpeedTestHistoryView::pageSizeChanged);
 
     firstBtn = makeSmallButton(QStringLiteral("«"), QStringLiteral("第一页（最新）"));

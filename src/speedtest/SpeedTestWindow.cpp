@@ -13,6 +13,7 @@
 #include "speedtest/SpeedTestStyle.h"
 #include "traffic/TrafficTheme.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -238,6 +239,8 @@ QWidget* SpeedTestWindow::buildTestPane() {
     nodePopup->addItem(QStringLiteral("自动择优（推荐）"));
     for (const SpeedTestNode& node : m_engine.catalogue().download)
         nodePopup->addItem(node.name + QStringLiteral(" · ") + node.detail);
+    // The list is a window of its own: without the palette it takes the desktop's colours.
+    nodePopup->view()->setPalette(SpeedTestStyle::darkPalette());
     connect(nodePopup, &QComboBox::activated, this, &SpeedTestWindow::nodeChanged);
     copyBtn = new QPushButton(QStringLiteral("复制结果"));
     copyBtn->setObjectName(QStringLiteral("copyBtn"));

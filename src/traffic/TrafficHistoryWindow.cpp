@@ -14,6 +14,7 @@
 #include "traffic/TrafficSummaryCard.h"
 #include "traffic/TrafficTheme.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -145,6 +146,9 @@ void TrafficHistoryWindow::build() {
     for (int raw = 0; raw < kRangeModeCount; ++raw)
         modePopUp->addItem(rangeModeTitle(*rangeModeFromRaw(raw)));
     modePopUp->setCurrentIndex(rawValue(m_mode));
+    // Drop-down lists and menus are windows of their own: without the window's palette they
+    // take the desktop's colours.
+    modePopUp->view()->setPalette(w->palette());
     connect(modePopUp, &QComboBox::activated, this, &TrafficHistoryWindow::onModeChange);
     topBar->addWidget(modePopUp);
 
@@ -332,6 +336,7 @@ void TrafficHistoryWindow::onExport() {
     if (!m_exportMenu) {
         m_exportMenu = new QMenu(m_window.get());
         m_exportMenu->setObjectName(QStringLiteral("exportMenu"));
+        m_exportMenu->setPalette(m_window->palette());
         m_exportMenu->addAction(QStringLiteral("导出 CSV…"), this,
                                 &TrafficHistoryWindow::exportCSV);
         m_exportMenu->addAction(QStringLiteral("导出 JSON…"), this,

@@ -167,16 +167,19 @@ void TrafficRecorder::sampleAppTraffic() {
     if (!m_queue)
         return;
     m_queue->submit(this, [this](const std::optional<AppSample>& sample) {
-        processAppSample(sample.value_or(AppSample()));
+        if (sample)
+            processAppSample(*sample);
+        else
+            appSampleFailed();
     });
 }
 
 void TrafficRecorder::processAppSample(const AppSample& sample) {
     DailyTraffic& day = today();
-    if (!m_lastAppSnapshot.empty()) {
+    if (m_lastAppSnapshot) {
         for (const auto& [name, current] : sample) {
-            const auto previous = m_lastAppSnapshot.find(name);
-            const auto [lastIn, lastOut] = previous == m_lastAppSnapshot.end()
+            const auto previous = m_lastAppSnapshot->find(name);
+            const auto [lastIn, lastOut] = previous == m_lastAppSnapshot->end()
                                                ? std::pair<quint64, quint64>()
                                                : previous->second;
             const quint64 dIn = current.first > lastIn ? current.first - lastIn : 0;
@@ -189,6 +192,11 @@ void TrafficRecorder::processAppSample(const AppSample& sample) {
         }
     }
     m_lastAppSnapshot = sample;
+}
+
+void TrafficRecorder::appSampleFailed() {
+    today();
+    m_lastAppSnapshot.reset();
 }
 
 int TrafficRecorder::cleanup() {

@@ -37,7 +37,8 @@ public:
 
     const QString& dataURL() const { return m_dataURL; }
     const TrafficData& data() const { return m_data; }
-    const AppSample& lastAppSnapshot() const { return m_lastAppSnapshot; }
+    // The sample growth is measured against; none before the first good one.
+    const std::optional<AppSample>& lastAppSnapshot() const { return m_lastAppSnapshot; }
 
     // One tick's bytes added to today's record (created when missing); sums saturate.
     void recordTotal(quint64 dUp, quint64 dDown);
@@ -58,8 +59,11 @@ public:
     void startTimers();
     // Asks the provider for a sample in the background; applied on this thread when it comes.
     void sampleAppTraffic();
-    // Books each application's growth since the previous sample to today.
+    // Books each application's growth since the previous sample to today. The first sample
+    // is only the baseline, an empty one too (an idle machine: what comes later is new).
     void processAppSample(const AppSample& sample);
+    // A sample could not be taken: the baseline is dropped, the next sample only sets it.
+    void appSampleFailed();
 
     // Removes days before the retention window ("retentionDays", today included; below 1
     // keeps all) and saves when any went. Returns how many days were removed.
@@ -92,7 +96,7 @@ private:
     const Clock& m_clock;
     QString m_dataURL;
     TrafficData m_data;
-    AppSample m_lastAppSnapshot;
+    std::optional<AppSample> m_lastAppSnapshot;
     QTimer m_saveTimer;
     QTimer m_appSampleTimer;
     QTimer m_cleanupTimer;

@@ -45,7 +45,7 @@ QByteArray diagMessage(int family, const char* source, const char* destination, 
     return bytes;
 }
 
-TEST(SockDiagParse, ReadsCountsCookiesAndLoopback) {
+TEST(SockDiagParse, ReadsCountsCookiesPeersAndLoopback) {
     const QByteArray buffer =
         diagMessage(AF_INET, "192.168.1.5", "93.184.216.34", 0x1122334455667788ull, 42, 1000, 200) +
         diagMessage(AF_INET, "127.0.0.1", "127.0.0.53", 2, 43, 5, 5) +
@@ -70,6 +70,12 @@ TEST(SockDiagParse, ReadsCountsCookiesAndLoopback) {
     EXPECT_EQ(sockets[5].received, 0u);
     EXPECT_EQ(sockets[6].cookie, 7u);
     EXPECT_EQ(sockets[6].sent, 11u);
+    // Peers in one form, whichever family the socket has.
+    EXPECT_EQ(sockets[0].peer, parseIpAddress(QStringLiteral("::ffff:93.184.216.34")));
+    EXPECT_EQ(sockets[1].peer, parseIpAddress(QStringLiteral("127.0.0.53")));
+    EXPECT_EQ(sockets[3].peer, parseIpAddress(QStringLiteral("127.0.0.1")));
+    EXPECT_EQ(sockets[4].peer, parseIpAddress(QStringLiteral("::1")));
+    EXPECT_EQ(sockets[6].peer, parseIpAddress(QStringLiteral("2001:db8::2")));
 }
 
 TEST(SockDiagParse, StopsAtDoneAndSurvivesTruncation) {

@@ -70,6 +70,50 @@ TEST(SocketLedger, LoopbackUnownedAndOrphanSocketsAreNotCounted) {
     EXPECT_TRUE(ledger.sample().empty());
 }
 
+TcpSocketCounts toPeer(quint64 cookie, const char* peer, quint64 in) {
+    TcpSocketCounts counts = socket(cookie, 10 + cookie, in, in / 10);
+    counts.peer = *parseIpAddress(QString::fromLatin1(peer));
+    return counts;
+}
+
+TEST(SocketLedger, TrafficToTheMachinesOwnAddressesIsNotCounted) {
+    Owners owners;
+    for (quint64 inode = 11; inode <= 17; ++inode)
+        owners.known.emplace(inode, QStringLiteral("app%1").arg(inode - 10));
+    SocketLedger ledger;
+    ledger.setOwnAddresses(ownAddresses({
+        {QStringLiteral("lo"), true, true, InterfaceAddress::Family::ipv4, {}, "127.0.0.1"},
+        {QStringLiteral("wlan0"), true, false, InterfaceAddress::Family::ipv4, {}, "192.168.1.5"},
+        {QStringLiteral("wlan0"),
+         true,
+         false,
+         InterfaceAddress::Family::ipv6,
+         {},
+         "fe80::1c2d:3eff:fe4f:5a6b%wlan0"},
+        {QStringLiteral("eth0"), false, false, InterfaceAddress::Family::ipv6, {}, "2001:db8::5"},
+    }));
+    ledger.update({toPeer(1, "93.184.216.34", 100),             // a server elsewhere
+                   toPeer(2, "192.168.1.5", 200),               // this machine, over IPv4
+                   toPeer(3, "::ffff:192.168.1.5", 300),        // the same from an IPv6 socket
+                   toPeer(4, "fe80::1c2d:3eff:fe4f:5a6b", 400), // own link-local address
+                   toPeer(5, "2001:db8::5", 500), // address of an interface that is down
+                   toPeer(6, "192.168.1.6", 600), // a neighbour on the same network
+                   toPeer(7, "2001:db8::6", 700)},
+                  owners.lookup());
+    EXPECT_EQ(ledger.sample(), (AppSample{{QStringLiteral("app1"), Counts(100, 10)},
+                                          {QStringLiteral("app6"), Counts(600, 60)},
+                                          {QStringLiteral("app7"), Counts(700, 70)}}));
+
+    // After a reconnect the machine has another address: the old one is a stranger's now.
+    ledger.setOwnAddresses(ownAddresses(
+        {{QStringLiteral("wlan0"), true, false, InterfaceAddress::Family::ipv4, {}, "10.0.0.8"}}));
+    owners.known.emplace(18, QStringLiteral("app8"));
+    owners.known.emplace(19, QStringLiteral("app9"));
+    ledger.update({toPeer(8, "192.168.1.5", 800), toPeer(9, "10.0.0.8", 900)}, owners.lookup());
+    EXPECT_EQ(ledger.sample().count(QStringLiteral("app8")), 1u);
+    EXPECT_EQ(ledger.sample().count(QStringLiteral("app9")), 0u);
+}
+
 TEST(SocketLedger, SocketWithoutInodeIsLookedUpOnceItHasOne) {
     Owners owners{{{21, QStringLiteral("server")}}};
     SocketLedger ledger;

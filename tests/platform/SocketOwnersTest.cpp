@@ -42,4 +42,49 @@ TEST(SocketOwners, FindsHoldersThroughFdLinks) {
     EXPECT_TRUE(findSocketOwners({1}, "/nonexistent-proc").empty());
 }
 
+// The kernel cuts process names at 15 bytes: such a name is completed from the executable's
+// or argv[0]'s file name when that begins with it, and kept otherwise.
+TEST(SocketOwners, NamesCutByTheKernelAreCompleted) {
+    const QString root = QDir(testRoot()).filePath(QStringLiteral("proc-cut"));
+    const struct {
+        const char* pid;
+        const char* comm;
+        const char* exe; // empty: not readable
+        const char* argv0;
+        const char* expected;
+    } table[] = {
+        {"10", "netease-cloud-m", "/opt/netease/netease-cloud-music/netease-cloud-music",
+         "netease-cloud-music", "netease-cloud-music"},
+        {"11", "a-replaced-long", "/usr/bin/a-replaced-long-name (deleted)", "",
+         "a-replaced-long-name"},
+        {"12", "electron-long-a", "/usr/lib/electron/electron", "/opt/App/electron-long-app",
+         "electron-long-app"},
+        {"13", "electron-long-a", "", "/opt/App/electron-long-app", "electron-long-app"},
+        {"14", "worker-thread-1", "/usr/bin/python3.11", "python3", "worker-thread-1"},
+        {"15", "short-name", "/usr/bin/short-name-but-long-binary", "", "short-name"},
+        {"16", "name-of-15-byte", "/usr/bin/name-of-15-byte", "", "name-of-15-byte"},
+    };
+    std::unordered_set<quint64> inodes;
+    for (const auto& row : table) {
+        const quint64 inode = 500 + QByteArray(row.pid).toULongLong();
+        const QByteArray socket = "socket:[" + QByteArray::number(inode) + "]";
+        makeProcess(root, row.pid, (QByteArray(row.comm) + '\n').constData(),
+                    {{"3", socket.constData()}});
+        const QString dir = QDir(root).filePath(QString::fromLatin1(row.pid));
+        if (*row.exe) {
+            ASSERT_EQ(symlink(row.exe, QFile::encodeName(dir + QStringLiteral("/exe")).constData()),
+                      0);
+        }
+        QFile cmdline(dir + QStringLiteral("/cmdline"));
+        ASSERT_TRUE(cmdline.open(QIODevice::WriteOnly));
+        cmdline.write(QByteArray(row.argv0) + '\0' + "--flag" + '\0');
+        inodes.insert(inode);
+    }
+    const auto owners = findSocketOwners(inodes, QFile::encodeName(root).constData());
+    for (const auto& row : table)
+        EXPECT_EQ(owners.at(500 + QByteArray(row.pid).toULongLong()),
+                  QString::fromUtf8(row.expected))
+            << row.pid;
+}
+
 } // namespace

@@ -2,10 +2,14 @@
 #include "common/NotificationCenter.h"
 #include "settings/NumberField.h"
 #include "settings/UserDefaults.h"
+#include "support/LightDesktop.h"
 #include "support/Screenshots.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QTest>
 
@@ -217,6 +221,30 @@ TEST_F(PreferencesWindowTest, DarkLookScreenshot) {
     EXPECT_EQ(at(r.left(), r.top()).name(), QColor::fromRgbF(0.055, 0.065, 0.095).name());
     EXPECT_EQ(r.left(), 20);
     EXPECT_EQ(r.width(), 440);
+}
+
+// The edit menu of a value field and the drop-down lists are windows of their own: on a light
+// desktop they must still be dark.
+TEST_F(PreferencesWindowTest, PopupsAreDarkOnALightDesktop) {
+    const LightDesktop lightDesktop;
+    open();
+    auto* field = find<NumberField>("downField");
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            field->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field, &click);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    const QImage menuImage = menu->grab().toImage();
+    menuImage.save(screenshotDirectory() + QStringLiteral("/preferences-field-menu.png"));
+    EXPECT_LE(popupBackgroundLightness(menuImage), 50);
+    menu->close();
+
+    for (const char* name : {"retentionPopup", "modePopup", "downUnit"}) {
+        auto* box = find<QComboBox>(name);
+        box->showPopup();
+        EXPECT_LE(popupBackgroundLightness(box->view()->window()->grab().toImage()), 50) << name;
+        box->hidePopup();
+    }
 }
 
 } // namespace

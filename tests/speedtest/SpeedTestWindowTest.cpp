@@ -9,8 +9,10 @@
 #include "speedtest/SpeedTestHistoryView.h"
 #include "speedtest/SpeedTestNodes.h"
 #include "speedtest/SpeedTestStyle.h"
+#include "support/LightDesktop.h"
 #include "traffic/TrafficTheme.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -457,6 +459,23 @@ TEST_F(SpeedTestWindowTest, TabsAndRenderings) {
     EXPECT_TRUE(saveScreenshot(w.grab().toImage(), QStringLiteral("window-history")));
     w.tabChanged(0);
     EXPECT_TRUE(child<QWidget>("testPane")->isVisibleTo(&w));
+}
+
+// Drop-down lists are windows of their own: on a light desktop they must still be dark, the
+// node list and the history list's page sizes alike.
+TEST_F(SpeedTestWindowTest, DropDownListsAreDarkOnALightDesktop) {
+    const LightDesktop lightDesktop;
+    SpeedTestWindow& w = makeWindow();
+    w.show();
+    child<QTabBar>("tabControl")->setCurrentIndex(1);
+    for (const char* name : {"nodePopup", "pageSizePopup"}) {
+        auto* box = child<QComboBox>(name);
+        box->showPopup();
+        const QImage list = box->view()->window()->grab().toImage();
+        EXPECT_TRUE(saveScreenshot(list, QStringLiteral("list-") + QLatin1String(name)));
+        EXPECT_LE(popupBackgroundLightness(list), 50) << name;
+        box->hidePopup();
+    }
 }
 
 } // namespace

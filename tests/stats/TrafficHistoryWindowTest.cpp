@@ -2,12 +2,14 @@
 
 #include "StatsFixture.h"
 #include "settings/UserDefaults.h"
+#include "support/LightDesktop.h"
 #include "traffic/RangeCalendarVC.h"
 #include "traffic/TailElidedLabel.h"
 #include "traffic/TrafficChartView.h"
 #include "traffic/TrafficRecorder.h"
 #include "traffic/TrafficTheme.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -257,6 +259,23 @@ TEST_F(TrafficHistoryWindowTest, ExportMenuOffersBothFormats) {
     EXPECT_EQ(menu->actions()[1]->text(), "导出 JSON…");
     EXPECT_TRUE(menu->isVisible());
     menu->close();
+}
+
+TEST_F(TrafficHistoryWindowTest, ExportMenuAndPeriodListAreDarkOnALightDesktop) {
+    const LightDesktop lightDesktop;
+    auto history = makeWindow();
+    history->show();
+    child<QPushButton>(*history, "exportBtn")->click();
+    ASSERT_NE(history->exportMenu(), nullptr);
+    EXPECT_LE(popupBackgroundLightness(grabAndSave(*history->exportMenu(), "stats-export-menu")),
+              50);
+    history->exportMenu()->close();
+
+    auto* modes = child<QComboBox>(*history, "modePopUp");
+    modes->showPopup();
+    EXPECT_LE(popupBackgroundLightness(grabAndSave(*modes->view()->window(), "stats-mode-list")),
+              50);
+    modes->hidePopup();
 }
 
 TEST_F(TrafficHistoryWindowTest, ResizeWidensChartAndKeepsRows) {

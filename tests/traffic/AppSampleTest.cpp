@@ -55,10 +55,12 @@ TEST_F(AppSampleTest, ForgottenNamesAndEmptySamplesStartOver) {
     recorder.processAppSample({{QStringLiteral("a"), {100, 10}}, {QStringLiteral("b"), {3, 3}}});
     EXPECT_EQ(todayApps(), (std::map<QString, AppTraffic>{{QStringLiteral("b"), {3, 3}}}));
 
-    recorder.processAppSample({}); // a failed sample resets the baseline
-    EXPECT_TRUE(recorder.lastAppSnapshot().empty());
+    recorder.appSampleFailed(); // the provider could not be asked
+    EXPECT_FALSE(recorder.lastAppSnapshot().has_value());
     recorder.processAppSample({{QStringLiteral("a"), {1000, 1000}}});
     EXPECT_EQ(todayApps().count(QStringLiteral("a")), 0u);
+    recorder.processAppSample({{QStringLiteral("a"), {1500, 1000}}});
+    EXPECT_EQ(todayApps().at(QStringLiteral("a")), (AppTraffic{500, 0}));
 }
 
 TEST_F(AppSampleTest, GrowthAcrossMidnightGoesToTheNewDay) {
@@ -100,7 +102,7 @@ TEST(AppSampleQueue, SamplesRunInTheBackgroundAndApplyOnTheMainThread) {
     TrafficRecorder recorder(clock, QDir(testRoot()).filePath(QStringLiteral("queue")),
                              std::move(provider));
     recorder.startTimers(); // takes the baseline sample at once
-    ASSERT_TRUE(processEventsUntil([&] { return !recorder.lastAppSnapshot().empty(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.lastAppSnapshot().has_value(); }));
     EXPECT_FALSE(scripted.onMainThread);
     EXPECT_TRUE(recorder.getToday()->apps.empty());
 
@@ -114,6 +116,48 @@ TEST(AppSampleQueue, SamplesRunInTheBackgroundAndApplyOnTheMainThread) {
     recorder.sampleAppTraffic();
     QCoreApplication::processEvents();
     EXPECT_EQ(scripted.samples, taken);
+}
+
+// Hands out the given samples in turn; none (a failed sample) once they run out.
+class ListedProvider final : public ProcessTraffic {
+public:
+    explicit ListedProvider(std::vector<std::optional<AppSample>> samples)
+        : m_samples(std::move(samples)) {}
+    std::optional<AppSample> sample() override {
+        return m_next < m_samples.size() ? m_samples[m_next++] : std::nullopt;
+    }
+
+private:
+    std::vector<std::optional<AppSample>> m_samples;
+    size_t m_next = 0;
+};
+
+TEST(AppSampleQueue, IdleStartBooksTheFirstTrafficAndAFailureDropsTheBaseline) {
+    FakeClock clock;
+    const AppSample idle;
+    const AppSample downloaded{{QStringLiteral("python3"), {9'600'000, 30'000}}};
+    const AppSample more{{QStringLiteral("python3"), {9'700'000, 30'000}}};
+    const AppSample evenMore{{QStringLiteral("python3"), {9'750'000, 30'000}}};
+    TrafficRecorder recorder(clock, QDir(testRoot()).filePath(QStringLiteral("idle")),
+                             std::make_unique<ListedProvider>(std::vector<std::optional<AppSample>>{
+                                 idle, downloaded, std::nullopt, more, evenMore}));
+    // Each step waits until the sample has been applied: every one leaves its own snapshot.
+    const auto sampleUntil = [&](const std::optional<AppSample>& snapshot) {
+        recorder.sampleAppTraffic();
+        return processEventsUntil([&] { return recorder.lastAppSnapshot() == snapshot; });
+    };
+    recorder.startTimers(); // the baseline: nothing had traffic yet
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.lastAppSnapshot() == idle; }));
+    ASSERT_TRUE(sampleUntil(downloaded));
+    EXPECT_EQ(recorder.getToday()->apps,
+              (std::map<QString, AppTraffic>{{QStringLiteral("python3"), {9'600'000, 30'000}}}));
+
+    ASSERT_TRUE(sampleUntil(std::nullopt));
+    ASSERT_TRUE(sampleUntil(more)); // only the new baseline
+    ASSERT_TRUE(sampleUntil(evenMore));
+    EXPECT_EQ(recorder.getToday()->apps.at(QStringLiteral("python3")),
+              (AppTraffic{9'650'000, 30'000}));
+    recorder.stopTimers();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/ProcessTraffic.h"
 
+#include "platform/InterfaceAddresses.h"
+#include "platform/IpAddress.h"
 #include "platform/SocketLedger.h"
 #include "platform/linux/SockDiag.h"
 #include "platform/linux/SocketOwners.h"
@@ -46,6 +48,8 @@ private:
         const auto live = SockDiag::dumpTcpSockets();
         if (!live)
             return false;
+        // Re-read with every listing: addresses come and go as networks are joined.
+        m_ledger.setOwnAddresses(ownAddresses(readInterfaceAddresses()));
         m_ledger.update(*live, [](const std::unordered_set<quint64>& inodes) {
             return findSocketOwners(inodes);
         });

@@ -1,44 +1,19 @@
-#include "platform/RunningApps.h"
+#include "platform/linux/LinuxRunningApps.h"
 
-#include "platform/DesktopEntry.h"
+#include "platform/linux/FlatpakAppId.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <algorithm>
-#include <map>
+#include <unistd.h>
 
 namespace {
 
-// Program file name → display name from every installed .desktop file, read once per run.
-const std::map<QString, QString>& desktopIndex() {
-    static const std::map<QString, QString> index = [] {
-        std::map<QString, QString> built;
-        // Highest precedence first: the user's entries, then the system's.
-        const QStringList dirs =
-            QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
-        for (const QString& dir : dirs) {
-            QDirIterator files(dir, {QStringLiteral("*.desktop")}, QDir::Files,
-                               QDirIterator::Subdirectories);
-            QStringList paths;
-            while (files.hasNext())
-                paths.append(files.next());
-            paths.sort();
-            for (const QString& path : paths) {
-                QFile file(path);
-                if (file.size() < (1 << 20) && file.open(QIODevice::ReadOnly))
-                    addToDesktopIndex(built, parseDesktopEntry(file.readAll()));
-            }
-        }
-        return built;
-    }();
-    return index;
-}
+constexpr qint64 kMaxFileRead = 64 * 1024;
 
-QString executableOf(const QString& pid) {
-    QString target = QFile::symLinkTarget(QStringLiteral("/proc/") + pid + QStringLiteral("/exe"));
+QString executableOf(const QString& processDir) {
+    QString target = QFile::symLinkTarget(processDir + QStringLiteral("/exe"));
     // A replaced binary still runs under its old path, marked as deleted.
     const QLatin1String kDeleted(" (deleted)");
     if (target.endsWith(kDeleted))
@@ -46,29 +21,57 @@ QString executableOf(const QString& pid) {
     return target;
 }
 
+QByteArray readSmallFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(kMaxFileRead);
+}
+
+QByteArray linkTarget(const QString& path) {
+    char target[256];
+    const ssize_t length = readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    return length > 0 ? QByteArray(target, length) : QByteArray();
+}
+
+// The Flatpak application of a sandboxed process. A process that shares this program's mount
+// namespace is not sandboxed, which spares reading two files for nearly every process.
+QString flatpakAppOf(const QString& processDir, const QByteArray& ownMounts) {
+    if (!ownMounts.isEmpty() && linkTarget(processDir + QStringLiteral("/ns/mnt")) == ownMounts)
+        return {};
+    const QString fromInfo =
+        FlatpakAppId::fromInfo(readSmallFile(processDir + QStringLiteral("/root/.flatpak-info")));
+    if (!fromInfo.isEmpty())
+        return fromInfo;
+    return FlatpakAppId::fromCgroup(readSmallFile(processDir + QStringLiteral("/cgroup")));
+}
+
 } // namespace
 
-std::vector<RunningApp> runningApplications() {
+std::vector<RunningApp> runningApplications(const QString& procRoot, const DesktopIndex& desktop) {
     std::vector<std::pair<qint64, QString>> processes;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
+    const QDir proc(procRoot);
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool isPid = false;
         const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QString exe = executableOf(entry);
-        if (!exe.isEmpty())
-            processes.emplace_back(pid, std::move(exe));
+        if (isPid)
+            processes.emplace_back(pid, proc.filePath(entry));
     }
     std::sort(processes.begin(), processes.end());
 
+    const QByteArray ownMounts = linkTarget(proc.filePath(QStringLiteral("self/ns/mnt")));
     std::vector<RunningApp> apps;
     apps.reserve(processes.size());
-    const auto& index = desktopIndex();
-    for (auto& [pid, exe] : processes) {
-        const QString program = exe.mid(exe.lastIndexOf(QLatin1Char('/')) + 1);
-        const auto found = index.find(program);
-        apps.push_back({std::move(exe), found == index.end() ? QString() : found->second});
+    for (const auto& [pid, processDir] : processes) {
+        QString exe = executableOf(processDir);
+        if (exe.isEmpty())
+            continue;
+        QString name = desktop.nameFor(exe, flatpakAppOf(processDir, ownMounts));
+        apps.push_back({std::move(exe), std::move(name)});
     }
     return apps;
+}
+
+std::vector<RunningApp> runningApplications() {
+    return runningApplications(QStringLiteral("/proc"), DesktopIndex::installed());
 }

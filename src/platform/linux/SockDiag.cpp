@@ -51,6 +51,17 @@ bool isLoopback(int family, const __be32* address) {
     return address[0] == 0 && address[1] == 0 && address[2] == 0 && address[3] == htonl(1);
 }
 
+IpAddress peerAddress(int family, const __be32* address) {
+    if (family == AF_INET) {
+        quint8 v4[4];
+        std::memcpy(v4, address, sizeof v4);
+        return ipv4Address(v4);
+    }
+    IpAddress v6;
+    std::memcpy(v6.data(), address, v6.size());
+    return v6;
+}
+
 // Reads a T at offset; the buffer need not be aligned.
 template <typename T> bool readAt(QByteArrayView buffer, qsizetype offset, T& out) {
     if (offset < 0 || buffer.size() - offset < qsizetype(sizeof(T)))
@@ -70,6 +81,7 @@ void parseOne(QByteArrayView message, std::vector<TcpSocketCounts>& out) {
     socket.inode = diag.idiag_inode;
     socket.loopback = isLoopback(diag.idiag_family, diag.id.idiag_src) &&
                       isLoopback(diag.idiag_family, diag.id.idiag_dst);
+    socket.peer = peerAddress(diag.idiag_family, diag.id.idiag_dst);
     qsizetype offset = NLMSG_HDRLEN + qsizetype(NLMSG_ALIGN(sizeof(inet_diag_msg)));
     rtattr attribute{};
     while (readAt(message, offset, attribute) && attribute.rta_len >= sizeof(rtattr) &&

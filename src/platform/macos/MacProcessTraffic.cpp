@@ -15,7 +15,13 @@ public:
         const std::optional<QString> output = runNettop();
         if (!output)
             return std::nullopt;
-        return parseNettop(*output);
+        // nettop always lists some process, and its counts run from each process's start:
+        // output without a usable line was not understood, and must not become a baseline
+        // against which whole lifetimes would be booked next time.
+        AppSample sample = parseNettop(*output);
+        if (sample.empty())
+            return std::nullopt;
+        return sample;
     }
 
 private:

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/types.h>
+
+// A test whose whole process moves into a fresh network namespace: a provider then sees only
+// the test's sockets, and nothing touches the machine's real network. Skipped where namespaces
+// cannot be made (no root, an unprivileged container), except under CI, which must run it.
+class NetworkNamespaceTest : public testing::Test {
+protected:
+    void SetUp() override;
+};
+
+// A forked child, killed and reaped if the test ends first.
+class ForkedChild {
+public:
+    ForkedChild() = default;
+    ForkedChild(const ForkedChild&) = delete;
+    ForkedChild& operator=(const ForkedChild&) = delete;
+    ~ForkedChild();
+
+    // Forks; true in the child.
+    bool fork();
+    pid_t pid() const { return m_pid; }
+    bool running();
+    // The exit code; 100 when it did not exit normally.
+    int wait();
+
+private:
+    pid_t m_pid = -1;
+    int m_status = 0;
+};
+
+// A server that sends bytesPerConnection to each of `connections` clients, one after another.
+struct Download {
+    const char* serverAddress;
+    int port;
+    int connections;
+    size_t bytesPerConnection;
+};
+
+// The addresses of the veth pair a shaped server is reached over: this side, the server's.
+inline constexpr const char* kNearAddress = "10.77.0.1";
+inline constexpr const char* kFarAddress = "10.77.0.2";
+
+// Starts the server of `download` (at kFarAddress) in its own namespace, reached over a veth
+// pair shaped to 8 Mbit/s that gives this namespace kNearAddress. Empty, or what failed.
+std::string startShapedServer(ForkedChild& server, const Download& download);
+
+// Starts the server of `download` in this namespace, its process named `name`.
+std::string startLocalServer(ForkedChild& server, const Download& download, const char* name);
+
+// A client process named `name` that takes every connection of `download`, holding each open
+// for holdMs after its last byte. Its total comes through receivedBytes() once it exits.
+class DownloadClient {
+public:
+    DownloadClient(const char* name, const Download& download, int holdMs = 0);
+    ~DownloadClient();
+    ForkedChild& process() { return m_process; }
+    quint64 receivedBytes();
+
+private:
+    ForkedChild m_process;
+    int m_pipe[2] = {-1, -1};
+};
