@@ -2,6 +2,7 @@
 
 #include "app/Brand.h"
 #include "common/CFormat.h"
+#include "common/NotificationCenter.h"
 #include "settings/UserDefaults.h"
 #include "speedtest/CurlTransport.h"
 #include "speedtest/QtScheduler.h"
@@ -125,6 +126,9 @@ SpeedTestWindow::SpeedTestWindow(SpeedTestEngine& engine, SpeedTestHistoryStore&
     installCallbacks();
     loadLastResult();
     refreshHistoryBadge();
+    // Tests stored by another process (`vorn speedtest`) count too.
+    NotificationCenter::instance().observe(SpeedTestHistoryStore::speedTestHistoryChanged, this,
+                                           [this](const QVariant&) { refreshHistoryBadge(); });
 }
 
 SpeedTestWindow::~SpeedTestWindow() {

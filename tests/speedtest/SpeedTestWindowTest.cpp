@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -399,6 +400,21 @@ TEST_F(SpeedTestWindowTest, AFailedRunOnAFakeTransportShowsTheWarning) {
     EXPECT_EQ(text("pingValue"), "--");
     EXPECT_TRUE(store->records().isEmpty());
     EXPECT_EQ(text("lastLabel"), "尚未测速");
+}
+
+TEST_F(SpeedTestWindowTest, ATestStoredByAnotherProcessShowsInTheBadgeAndTheList) {
+    SpeedTestWindow& w = makeWindow();
+    store->watchForChanges();
+    w.tabChanged(1);
+    SpeedTestRecord stored;
+    stored.ts = 1765000000;
+    stored.downMbps = 321;
+    stored.grade = QStringLiteral("优秀");
+    SpeedTestHistoryStore(store->filePath()).add(stored);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return badge() == "历史记录 (1)"; }, 10000))
+        << badge().toStdString();
+    EXPECT_EQ(store->records(), QList<SpeedTestRecord>{stored});
+    EXPECT_EQ(child<SpeedTestHistoryView>("historyView")->rows(), QList<SpeedTestRecord>{stored});
 }
 
 TEST_F(SpeedTestWindowTest, TabsAndRenderings) {
