@@ -178,6 +178,28 @@ TEST(SpeedtestCommandTest, FailuresExplainThemselves) {
     EXPECT_TRUE(help.out.startsWith("用法: vorn speedtest"));
 }
 
+TEST(SpeedtestCommandTest, ARelativeCaFileIsFoundBesideTheNodesFile) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    QFile nodes(server.writeNodesFile());
+    ASSERT_TRUE(nodes.open(QIODevice::ReadOnly));
+    QJsonObject object = QJsonDocument::fromJson(nodes.readAll()).object();
+    const QFileInfo certificate(object["caFile"].toString());
+    ASSERT_TRUE(certificate.isAbsolute() && certificate.isFile());
+    object["caFile"] = certificate.fileName();
+    QFile relativeNodes(certificate.absolutePath() + QStringLiteral("/relative-nodes.json"));
+    ASSERT_TRUE(relativeNodes.open(QIODevice::WriteOnly));
+    relativeNodes.write(QJsonDocument(object).toJson());
+    relativeNodes.close();
+    ASSERT_NE(QDir::currentPath(), certificate.absolutePath()) << "vorn runs from elsewhere";
+
+    const ProcessResult run =
+        vorn({"speedtest", "--nodes", relativeNodes.fileName(), "--node", "local", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(run.out.toUtf8()).object()["downNode"].toString(),
+              "本地节点");
+}
+
 TEST(SpeedtestCommandTest, UntrustedServerFailsWithTheEngineMessage) {
     LocalHttpsServer server;
     ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
