@@ -126,6 +126,7 @@ TEST_F(SpeedTestWindowTest, FirstUse) {
     EXPECT_TRUE(engine->preferredNodeID.isEmpty());
     EXPECT_FALSE(child<QWidget>("historyView")->isVisibleTo(&w));
     EXPECT_TRUE(child<QWidget>("testPane")->isVisibleTo(&w));
+    EXPECT_FALSE(child<QLabel>("noticeLabel")->isVisibleTo(&w)) << "no notice without a problem";
 }
 
 TEST_F(SpeedTestWindowTest, StoredNodeIsRestoredIntoMenuAndEngine) {
