@@ -47,10 +47,11 @@ public:
     SpeedTestHistoryFile(const QString& path, const Clock& clock);
 
     QString path() const { return m_path; }
-    Contents read() const;
+    // known is what the caller last saw: the same bytes again are not decoded again.
+    Contents read(const Contents& known) const;
     // Under the lock: reads, sets an undecodable file aside, writes change's records. A file
     // that exists but cannot be read, or cannot be set aside, is left as it is.
-    Update update(const Change& change) const;
+    Update update(const Change& change, const Contents& known) const;
 
     // A copy of bytes beside the file: one set aside earlier with the same bytes, or a new
     // one named for the current time that never replaces an existing file.

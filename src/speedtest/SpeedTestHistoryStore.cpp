@@ -31,7 +31,7 @@ QString SpeedTestHistoryStore::defaultFilePath() {
 SpeedTestHistoryStore::SpeedTestHistoryStore(const QString& filePath, const Clock& clock,
                                              Access access)
     : m_file(filePath, clock), m_access(access) {
-    absorb(m_file.read());
+    absorb(m_file.read(m_known));
 }
 
 SpeedTestHistoryStore::~SpeedTestHistoryStore() = default;
@@ -40,8 +40,7 @@ bool SpeedTestHistoryStore::absorb(const SpeedTestHistoryFile::Contents& content
     // A file that cannot be read at all tells nothing about the history: keep what we know.
     if (contents.state == State::unreadable)
         return false;
-    m_knownState = contents.state;
-    m_knownBytes = contents.bytes;
+    m_known = contents;
     const std::optional<QString> copyBefore = m_lastQuarantinePath;
     m_fileUndecodable = contents.state == State::undecodable;
     if (contents.state == State::decoded)
@@ -65,8 +64,8 @@ SpeedTestHistoryStore::withPendingChanges(const QList<SpeedTestRecord>& stored) 
 }
 
 void SpeedTestHistoryStore::reload() {
-    const SpeedTestHistoryFile::Contents contents = m_file.read();
-    if (contents.state == m_knownState && contents.bytes == m_knownBytes)
+    const SpeedTestHistoryFile::Contents contents = m_file.read(m_known);
+    if (contents.state == m_known.state && contents.bytes == m_known.bytes)
         return;
     if (absorb(contents))
         notify();
@@ -101,18 +100,18 @@ bool SpeedTestHistoryStore::clear() {
 bool SpeedTestHistoryStore::save() {
     // An undecodable file stands for its last decodable content, so tests that were shown
     // before it broke are written again rather than lost.
-    const SpeedTestHistoryFile::Update update =
-        m_file.update([this](const std::optional<QList<SpeedTestRecord>>& stored) {
+    const SpeedTestHistoryFile::Update update = m_file.update(
+        [this](const std::optional<QList<SpeedTestRecord>>& stored) {
             return withPendingChanges(stored ? *stored : m_stored);
-        });
+        },
+        m_known);
     if (update.setAsidePath)
         m_lastQuarantinePath = update.setAsidePath;
     if (update.written) {
         m_stored = update.records;
         m_unsavedAdds.clear();
         m_unsavedRemovals.clear();
-        m_knownState = State::decoded;
-        m_knownBytes = update.bytes;
+        m_known = {State::decoded, update.bytes, update.records, {}};
         m_fileUndecodable = false;
         m_lastSaveError.clear();
     } else {

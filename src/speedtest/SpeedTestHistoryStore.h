@@ -80,10 +80,10 @@ private:
     // Changes made here that have not reached the file yet.
     QList<SpeedTestRecord> m_unsavedAdds;
     QList<SpeedTestRecord> m_unsavedRemovals;
+    // What is shown: the stored records with the unsaved changes applied.
     QList<SpeedTestRecord> m_records;
-    SpeedTestHistoryFile::Contents::State m_knownState =
-        SpeedTestHistoryFile::Contents::State::missing;
-    QByteArray m_knownBytes;
+    // The file as last read or written.
+    SpeedTestHistoryFile::Contents m_known;
     bool m_fileUndecodable = false;
     std::optional<QString> m_lastQuarantinePath;
     QString m_lastSaveError;
