@@ -12,12 +12,9 @@
 using State = SpeedTestHistoryFile::Contents::State;
 
 SpeedTestHistoryStore& SpeedTestHistoryStore::shared() {
-    // Kept for the whole run, like the window that shows it.
-    static SpeedTestHistoryStore* store = [] {
-        auto* made = new SpeedTestHistoryStore(defaultFilePath());
-        made->watchForChanges();
-        return made;
-    }();
+    // Never destroyed: the list makes it watch its file, and no watcher may outlive the
+    // application object.
+    static auto* store = new SpeedTestHistoryStore(defaultFilePath());
     return *store;
 }
 

@@ -26,7 +26,6 @@ public:
     // readOnly never writes, not even the copy of an undecodable file, and refuses changes.
     enum class Access { readWrite, readOnly };
 
-    // The program's store, watching its file for changes made by other processes.
     static SpeedTestHistoryStore& shared();
     // The history file in the application-support directory, or the fallback without one.
     static QString defaultFilePath();

@@ -84,6 +84,8 @@ SpeedTestHistoryView::SpeedTestHistoryView(SpeedTestHistoryStore& store, QWidget
         defaultWarn(this, message, informative);
     };
     build();
+    // Tests that `vorn speedtest` stores while the list exists show up too.
+    store.watchForChanges();
     NotificationCenter::instance().observe(SpeedTestHistoryStore::speedTestHistoryChanged, this,
                                            [this](const QVariant&) { historyChanged(); });
     reload();

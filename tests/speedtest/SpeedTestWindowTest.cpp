@@ -405,7 +405,6 @@ TEST_F(SpeedTestWindowTest, AFailedRunOnAFakeTransportShowsTheWarning) {
 
 TEST_F(SpeedTestWindowTest, ATestStoredByAnotherProcessShowsInTheBadgeAndTheList) {
     SpeedTestWindow& w = makeWindow();
-    store->watchForChanges();
     w.tabChanged(1);
     SpeedTestRecord stored;
     stored.ts = 1765000000;
