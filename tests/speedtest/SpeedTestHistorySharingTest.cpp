@@ -142,6 +142,12 @@ TEST_F(SpeedTestHistorySharingTest, ARunningStoreShowsWhatAnotherProcessStored) 
     running.add(madeHere(1765000200));
     EXPECT_EQ(fileStamps(), "1765000200 1765000100 1765000000");
     EXPECT_EQ(stampsOf(running.records()), fileStamps());
+
+    // Every replacement of the file is a new file; the watch follows it.
+    other.send("add 1765000300");
+    EXPECT_EQ(other.answer(), "ok 1765000300 1765000200 1765000100 1765000000");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return running.records().size() == 4; }, 10000));
+    EXPECT_EQ(stampsOf(running.records()), "1765000300 1765000200 1765000100 1765000000");
 }
 
 TEST_F(SpeedTestHistorySharingTest, ClearDeletesOnlyTheTestsItHadShown) {
