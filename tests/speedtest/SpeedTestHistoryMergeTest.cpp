@@ -29,18 +29,16 @@ QList<double> stamps(const QList<SpeedTestRecord>& records) {
 }
 
 TEST(SpeedTestHistoryMerge, ATestIsItsTimeAndFigures) {
-    const double inf = std::numeric_limits<double>::infinity();
     const SpeedTestRecord base = test(1700000000.125);
+    const auto with = [&](double SpeedTestRecord::*figure, double value) {
+        SpeedTestRecord record = base;
+        record.*figure = value;
+        return record;
+    };
     SpeedTestRecord otherTexts = base;
     otherTexts.grade = QStringLiteral("优秀");
     otherTexts.publicIP = QStringLiteral("203.0.113.7");
-    SpeedTestRecord storedInfinite = base;
-    storedInfinite.jitterMs = 0;
-    SpeedTestRecord infinite = base;
-    infinite.jitterMs = inf;
-    SpeedTestRecord negativeZero = base;
-    negativeZero.jitterMs = -0.0;
-
+    const double inf = std::numeric_limits<double>::infinity();
     const struct {
         const char* what;
         SpeedTestRecord a;
@@ -49,30 +47,15 @@ TEST(SpeedTestHistoryMerge, ATestIsItsTimeAndFigures) {
     } cases[] = {
         {"identical", base, base, true},
         {"texts do not count", base, otherTexts, true},
-        {"infinity is stored as 0", infinite, storedInfinite, true},
-        {"-0 is 0", negativeZero, storedInfinite, true},
-        {"a millisecond apart", base, test(1700000000.126), false},
-        {"another download figure",
-         [&] {
-             SpeedTestRecord r = base;
-             r.downMbps = 100.05;
-             return r;
-         }(),
-         base, false},
-        {"another upload figure",
-         [&] {
-             SpeedTestRecord r = base;
-             r.upMbps = 41;
-             return r;
-         }(),
-         base, false},
-        {"another latency",
-         [&] {
-             SpeedTestRecord r = base;
-             r.latencyMs = 13;
-             return r;
-         }(),
-         base, false},
+        {"infinity is stored as 0", with(&SpeedTestRecord::jitterMs, inf),
+         with(&SpeedTestRecord::jitterMs, 0), true},
+        {"-0 is 0", with(&SpeedTestRecord::jitterMs, -0.0), with(&SpeedTestRecord::jitterMs, 0),
+         true},
+        {"a millisecond apart", base, with(&SpeedTestRecord::ts, 1700000000.126), false},
+        {"another download figure", base, with(&SpeedTestRecord::downMbps, 100.05), false},
+        {"another upload figure", base, with(&SpeedTestRecord::upMbps, 41), false},
+        {"another latency", base, with(&SpeedTestRecord::latencyMs, 13), false},
+        {"another jitter", base, with(&SpeedTestRecord::jitterMs, 1.6), false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(sameTest(c.a, c.b), c.same) << c.what;
