@@ -36,7 +36,7 @@ struct HistoryFile {
             records.append(sampleRecord(n));
         QFile file(path);
         file.open(QIODevice::WriteOnly);
-        file.write(SpeedTestHistoryStore::encode(records));
+        file.write(SpeedTestHistoryFile::encode(records));
     }
     QTemporaryDir dir;
     QString path;
@@ -64,7 +64,7 @@ void Encode(benchmark::State& state) {
     for (int n = 0; n < state.range(0); ++n)
         records.append(sampleRecord(n));
     for (auto _ : state)
-        benchmark::DoNotOptimize(SpeedTestHistoryStore::encode(records));
+        benchmark::DoNotOptimize(SpeedTestHistoryFile::encode(records));
 }
 BENCHMARK(Encode)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -1,4 +1,4 @@
-#include "speedtest/SpeedTestHistoryStore.h"
+#include "speedtest/SpeedTestHistoryFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +7,7 @@
 // unchanged and whose text forms can all be made.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    std::optional<QList<SpeedTestRecord>> records = SpeedTestHistoryStore::decode(bytes);
+    std::optional<QList<SpeedTestRecord>> records = SpeedTestHistoryFile::decode(bytes);
     if (!records)
         return 0;
     for (SpeedTestRecord& record : *records) {
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             record.identityLine().isEmpty() || record.pingText().isEmpty())
             __builtin_trap();
     }
-    const auto reread = SpeedTestHistoryStore::decode(SpeedTestHistoryStore::encode(*records));
+    const auto reread = SpeedTestHistoryFile::decode(SpeedTestHistoryFile::encode(*records));
     if (!reread || *reread != *records)
         __builtin_trap();
     return 0;

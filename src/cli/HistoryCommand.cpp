@@ -33,6 +33,20 @@ QString peopleText(const SpeedTestHistoryStore& store) {
     return text;
 }
 
+QString undecodableText(const SpeedTestHistoryStore& store) {
+    const QString head =
+        QStringLiteral("⚠️ 测速历史文件无法解析：%1\n").arg(store.filePath());
+    if (const auto& copy = store.lastQuarantinePath())
+        return head + QStringLiteral("它已原样备份为 %1，未做删除\n").arg(*copy);
+    const QString plannedCopy = QFileInfo(store.filePath()).absolutePath() + QLatin1Char('/') +
+                                SpeedTestHistoryFile::kBackupPrefix +
+                                QStringLiteral("yyyyMMdd-HHmmss") +
+                                SpeedTestHistoryFile::kBackupSuffix;
+    return head + QStringLiteral("未做任何改动；下次保存测速结果前，会先把它原样备份为 %1"
+                                 "（时间为备份时刻）\n")
+                      .arg(plannedCopy);
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes, QString* reason) {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
@@ -65,11 +79,12 @@ int run(const QStringList& arguments) {
         }
     }
 
-    const SpeedTestHistoryStore& store = SpeedTestHistoryStore::shared();
-    if (const auto& backup = store.lastQuarantinePath()) {
-        printError(
-            QStringLiteral("⚠️ 历史文件无法解析，已备份为 %1，未做删除\n")
-                .arg(QFileInfo(*backup).fileName()));
+    // Listing never writes: only a command that stores a test sets a damaged file aside.
+    const SpeedTestHistoryStore store(SpeedTestHistoryStore::defaultFilePath(), Clock::system(),
+                                      SpeedTestHistoryStore::Access::readOnly);
+    if (store.fileUndecodable()) {
+        printError(undecodableText(store));
+        return kExitFailure;
     }
     const QString text = csv ? store.exportCSV() : peopleText(store);
     if (outputPath.isEmpty()) {

@@ -76,6 +76,21 @@ SpeedTestTuning tuningFromEnvironment() {
     return tuning;
 }
 
+// Adds the record to the history; says where a damaged history went, or why nothing was stored.
+bool storeInHistory(const SpeedTestRecord& record) {
+    SpeedTestHistoryStore& store = SpeedTestHistoryStore::shared();
+    const bool stored = store.add(record);
+    if (stored && store.lastQuarantinePath()) {
+        printError(QStringLiteral("⚠️ 测速历史文件无法解析，已原样备份为 "
+                                  "%1；本次结果存入了新的历史文件\n")
+                       .arg(*store.lastQuarantinePath()));
+    }
+    if (!stored)
+        printError(QStringLiteral("⚠️ 本次结果未能存入测速历史：%1\n")
+                       .arg(store.lastSaveError()));
+    return stored;
+}
+
 // Writes the progress of a run where people can see it, live when that is a terminal.
 class ProgressPrinter {
 public:
@@ -157,16 +172,17 @@ int run(const QStringList& arguments) {
         progress.clearLive();
         const double ts = double(QDateTime::currentMSecsSinceEpoch()) / 1000;
         // The history holds complete runs only: a record has a number for every figure.
+        bool stored = true;
         if (result.noUploadNode)
             printError(QStringLiteral("没有上传节点，未测上传；本次结果不存入历史记录\n"));
         else
-            SpeedTestHistoryStore::shared().add(SpeedTestRecord::fromResult(result, ts));
+            stored = storeInHistory(SpeedTestRecord::fromResult(result, ts));
         if (options.json) {
             printOut(QString::fromUtf8(SpeedtestReport::resultJson(result, ts)));
         } else {
             printOut(QStringLiteral("\n") + SpeedtestReport::resultText(result));
         }
-        exitCode = 0;
+        exitCode = stored ? 0 : kExitFailure;
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                                   Qt::QueuedConnection);
     };

@@ -1,5 +1,6 @@
 #include "speedtest/NodeCatalogue.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -130,7 +131,8 @@ NodeCatalogue NodeCatalogue::builtIn() {
     return catalogue;
 }
 
-std::optional<NodeCatalogue> NodeCatalogue::fromJson(QByteArrayView json, QString* error) {
+std::optional<NodeCatalogue> NodeCatalogue::fromJson(QByteArrayView json, QString* error,
+                                                     const QString& baseDirectory) {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json.toByteArray(), &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -161,11 +163,17 @@ std::optional<NodeCatalogue> NodeCatalogue::fromJson(QByteArrayView json, QStrin
         return std::nullopt;
     const QJsonValue caFile = root.value(QStringLiteral("caFile"));
     if (!caFile.isUndefined()) {
-        if (!caFile.isString() || !QFileInfo(caFile.toString()).isFile()) {
+        // A relative path means the same file wherever the program is started from.
+        const QString path = caFile.isString() && !caFile.toString().isEmpty()
+                                 ? QDir(baseDirectory).absoluteFilePath(caFile.toString())
+                                 : QString();
+        if (!QFileInfo(path).isFile()) {
             *error = QStringLiteral("\"caFile\" 不是可读的文件");
+            if (!path.isEmpty())
+                *error += QStringLiteral(": ") + path;
             return std::nullopt;
         }
-        catalogue.caFile = caFile.toString();
+        catalogue.caFile = QDir::cleanPath(path);
     }
     return catalogue;
 }
@@ -182,7 +190,7 @@ std::optional<NodeCatalogue> NodeCatalogue::load(const QString& path, QString* e
         return std::nullopt;
     }
     QString problem;
-    auto catalogue = fromJson(file.read(kMaxFileSize), &problem);
+    auto catalogue = fromJson(file.read(kMaxFileSize), &problem, QFileInfo(path).absolutePath());
     if (!catalogue)
         *error = QStringLiteral("%1: %2").arg(path, problem);
     return catalogue;

@@ -22,7 +22,10 @@ struct NodeCatalogue {
     static NodeCatalogue builtIn();
 
     // Parses the nodes.json form; on failure returns none and sets error to what is wrong.
-    static std::optional<NodeCatalogue> fromJson(QByteArrayView json, QString* error);
-    // Reads and parses a nodes.json file; the error names the file.
+    // A relative "caFile" is taken from baseDirectory (the current directory when empty).
+    static std::optional<NodeCatalogue> fromJson(QByteArrayView json, QString* error,
+                                                 const QString& baseDirectory = {});
+    // Reads and parses a nodes.json file, its "caFile" relative to the file's directory; the
+    // error names the file.
     static std::optional<NodeCatalogue> load(const QString& path, QString* error);
 };

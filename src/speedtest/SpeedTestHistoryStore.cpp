@@ -3,30 +3,19 @@
 #include "app/Brand.h"
 #include "common/CFormat.h"
 #include "common/NotificationCenter.h"
+#include "speedtest/FileChangeWatcher.h"
+#include "speedtest/SpeedTestHistoryMerge.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
-namespace {
-
-// Two start-ups within one second must not share a backup name, so later ones get a suffix.
-constexpr int kMaxBackupSuffix = 1000;
-
-QString backupName(const QString& stamp, int attempt) {
-    const QString suffix = attempt == 0 ? QString() : QStringLiteral("-%1").arg(attempt + 1);
-    return QStringLiteral("speedtest-history.corrupt-") + stamp + suffix + QStringLiteral(".json");
-}
-
-} // namespace
+using State = SpeedTestHistoryFile::Contents::State;
 
 SpeedTestHistoryStore& SpeedTestHistoryStore::shared() {
-    static SpeedTestHistoryStore store(defaultFilePath());
-    return store;
+    // Never destroyed: the list makes it watch its file, and no watcher may outlive the
+    // application object.
+    static auto* store = new SpeedTestHistoryStore(defaultFilePath());
+    return *store;
 }
 
 QString SpeedTestHistoryStore::defaultFilePath() {
@@ -36,97 +25,106 @@ QString SpeedTestHistoryStore::defaultFilePath() {
     return QDir(*directory).filePath(kFileName);
 }
 
-SpeedTestHistoryStore::SpeedTestHistoryStore(const QString& filePath, const Clock& clock)
-    : m_filePath(filePath), m_clock(clock) {
-    load();
+SpeedTestHistoryStore::SpeedTestHistoryStore(const QString& filePath, const Clock& clock,
+                                             Access access)
+    : m_file(filePath, clock), m_access(access) {
+    absorb(m_file.read(m_known));
 }
 
-std::optional<QList<SpeedTestRecord>> SpeedTestHistoryStore::decode(const QByteArray& bytes) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        return std::nullopt;
-    const QJsonArray array = document.array();
-    QList<SpeedTestRecord> records;
-    records.reserve(array.size());
-    for (const QJsonValue& element : array) {
-        if (!element.isObject())
-            return std::nullopt;
-        records.append(SpeedTestRecord::fromJson(element.toObject()));
-    }
-    return records;
+SpeedTestHistoryStore::~SpeedTestHistoryStore() = default;
+
+bool SpeedTestHistoryStore::absorb(const SpeedTestHistoryFile::Contents& contents) {
+    // A file that cannot be read at all tells nothing about the history: keep what we know.
+    if (contents.state == State::unreadable)
+        return false;
+    m_known = contents;
+    const std::optional<QString> copyBefore = m_lastQuarantinePath;
+    m_fileUndecodable = contents.state == State::undecodable;
+    if (contents.state == State::decoded)
+        m_stored = contents.records;
+    else if (contents.state == State::missing)
+        m_stored.clear();
+    else if (m_access == Access::readOnly)
+        m_lastQuarantinePath = m_file.existingCopy(contents.bytes);
+    else if (std::optional<QString> copy = m_file.setAside(contents.bytes))
+        m_lastQuarantinePath = copy;
+    const QList<SpeedTestRecord> records = withPendingChanges(m_stored);
+    const bool changed = records != m_records || m_lastQuarantinePath != copyBefore;
+    m_records = records;
+    return changed;
 }
 
-QByteArray SpeedTestHistoryStore::encode(const QList<SpeedTestRecord>& records) {
-    QByteArray bytes;
-    bytes.reserve(records.size() * 320 + 2);
-    bytes.append('[');
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        if (i > 0)
-            bytes.append(',');
-        records[i].appendJson(bytes);
-    }
-    bytes.append(']');
-    return bytes;
+QList<SpeedTestRecord>
+SpeedTestHistoryStore::withPendingChanges(const QList<SpeedTestRecord>& stored) const {
+    return SpeedTestHistoryMerge::merged(SpeedTestHistoryMerge::without(stored, m_unsavedRemovals),
+                                         m_unsavedAdds);
 }
 
-void SpeedTestHistoryStore::load() {
-    QFile file(m_filePath);
-    if (!file.open(QIODevice::ReadOnly))
+void SpeedTestHistoryStore::reload() {
+    const SpeedTestHistoryFile::Contents contents = m_file.read(m_known);
+    if (contents.state == m_known.state && contents.bytes == m_known.bytes)
         return;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return;
-    if (std::optional<QList<SpeedTestRecord>> records = decode(bytes)) {
-        m_records = std::move(*records);
-        return;
+    if (absorb(contents))
+        notify();
+}
+
+void SpeedTestHistoryStore::watchForChanges() {
+    if (!m_watcher)
+        m_watcher = std::make_unique<FileChangeWatcher>(filePath(), [this] { reload(); });
+}
+
+bool SpeedTestHistoryStore::add(const SpeedTestRecord& record) {
+    if (m_access == Access::readOnly)
+        return false;
+    SpeedTestRecord stored = record;
+    stored.zeroNonFiniteFigures();
+    m_unsavedAdds.prepend(stored);
+    return save();
+}
+
+bool SpeedTestHistoryStore::remove(const QList<SpeedTestRecord>& shown) {
+    if (m_access == Access::readOnly)
+        return false;
+    m_unsavedAdds = SpeedTestHistoryMerge::without(m_unsavedAdds, shown);
+    m_unsavedRemovals += shown;
+    return save();
+}
+
+bool SpeedTestHistoryStore::clear() {
+    return remove(m_records);
+}
+
+bool SpeedTestHistoryStore::save() {
+    // An undecodable file stands for its last decodable content, so tests that were shown
+    // before it broke are written again rather than lost.
+    const SpeedTestHistoryFile::Update update = m_file.update(
+        [this](const std::optional<QList<SpeedTestRecord>>& stored) {
+            return withPendingChanges(stored ? *stored : m_stored);
+        },
+        m_known);
+    if (update.setAsidePath)
+        m_lastQuarantinePath = update.setAsidePath;
+    if (update.written) {
+        m_stored = update.records;
+        m_unsavedAdds.clear();
+        m_unsavedRemovals.clear();
+        m_known = {State::decoded, update.bytes, update.records, {}};
+        m_fileUndecodable = false;
+        m_lastSaveError.clear();
+    } else {
+        m_lastSaveError = update.error;
     }
-    m_lastQuarantinePath = quarantine(bytes);
+    m_records = withPendingChanges(m_stored);
+    notify();
+    return update.written;
 }
 
-std::optional<QString> SpeedTestHistoryStore::quarantine(const QByteArray& bytes) const {
-    const QDir directory = QFileInfo(m_filePath).absoluteDir();
-    QTemporaryFile temporary(directory.filePath(QStringLiteral(".speedtest-history.XXXXXX")));
-    if (!temporary.open() || temporary.write(bytes) != bytes.size() || !temporary.flush())
-        return std::nullopt;
-    const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int attempt = 0; attempt < kMaxBackupSuffix; ++attempt) {
-        const QString target = directory.filePath(backupName(stamp, attempt));
-        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-            continue;
-        // Renaming never replaces an existing file, so a copy made at the same moment survives.
-        if (temporary.rename(target)) {
-            temporary.setAutoRemove(false);
-            return target;
-        }
-        if (!QFileInfo::exists(target))
-            return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-void SpeedTestHistoryStore::add(const SpeedTestRecord& record) {
-    m_records.prepend(record);
-    saveAndNotify();
-}
-
-void SpeedTestHistoryStore::clear() {
-    m_records.clear();
-    saveAndNotify();
-}
-
-void SpeedTestHistoryStore::saveAndNotify() {
-    // A failed write leaves the previous file; the list in memory goes on regardless.
-    QSaveFile file(m_filePath);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(encode(m_records));
-        file.commit();
-    }
+void SpeedTestHistoryStore::notify() const {
     NotificationCenter::instance().post(speedTestHistoryChanged);
 }
 
 qint64 SpeedTestHistoryStore::storageBytes() const {
-    const QFileInfo info(m_filePath);
+    const QFileInfo info(filePath());
     return info.exists() ? info.size() : 0;
 }
 

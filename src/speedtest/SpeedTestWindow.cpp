@@ -2,6 +2,7 @@
 
 #include "app/Brand.h"
 #include "common/CFormat.h"
+#include "common/NotificationCenter.h"
 #include "settings/UserDefaults.h"
 #include "speedtest/CurlTransport.h"
 #include "speedtest/QtScheduler.h"
@@ -108,7 +109,9 @@ SpeedTestWindow& SpeedTestWindow::shared() {
             if (engine->isRunning())
                 engine->stop();
         });
-        return new SpeedTestWindow(*engine, SpeedTestHistoryStore::shared(), Clock::system());
+        auto* made = new SpeedTestWindow(*engine, SpeedTestHistoryStore::shared(), Clock::system());
+        made->showCatalogueProblem(SpeedTestNodes::catalogueProblem());
+        return made;
     }();
     return *window;
 }
@@ -126,6 +129,9 @@ SpeedTestWindow::SpeedTestWindow(SpeedTestEngine& engine, SpeedTestHistoryStore&
     installCallbacks();
     loadLastResult();
     refreshHistoryBadge();
+    // Tests stored by another process (`vorn speedtest`) count too.
+    NotificationCenter::instance().observe(SpeedTestHistoryStore::speedTestHistoryChanged, this,
+                                           [this](const QVariant&) { refreshHistoryBadge(); });
 }
 
 SpeedTestWindow::~SpeedTestWindow() {
@@ -270,6 +276,13 @@ QWidget* SpeedTestWindow::buildTestPane() {
                           TrafficTheme::textDim, "lastLabel");
     lastLabel->setWordWrap(true);
     column->addWidget(inset(lastLabel, kTextInset));
+    column->addSpacing(8);
+    noticeLabel = makeLabel(QString(), SpeedTestStyle::system(11), SpeedTestStyle::systemOrange,
+                            "noticeLabel");
+    noticeLabel->setWordWrap(true);
+    noticeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    noticeLabel->hide();
+    column->addWidget(inset(noticeLabel, kTextInset));
     column->addStretch(1);
     column->addSpacing(12);
 
@@ -455,6 +468,16 @@ void SpeedTestWindow::showIdentity(const SpeedTestEngine::Result& result) {
                        pieces.join(QStringLiteral(" · ")));
     lastLabel->setToolTip(QStringLiteral("本次测速网卡：") + orDash(result.iface) +
                           QStringLiteral("\n本地 IPv6：") + orDash(result.ipv6));
+}
+
+void SpeedTestWindow::showCatalogueProblem(const QString& problem) {
+    const QString text =
+        problem.isEmpty()
+            ? QString()
+            : QStringLiteral("⚠️ 节点文件无效，已改用内置节点：") + problem;
+    noticeLabel->setText(text);
+    noticeLabel->setToolTip(text);
+    noticeLabel->setVisible(!text.isEmpty());
 }
 
 void SpeedTestWindow::toggleRun() {

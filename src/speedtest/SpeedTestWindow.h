@@ -37,6 +37,10 @@ public:
     void copyResult();
     void tabChanged(int index);
 
+    // Why the user's nodes.json is not used (file and reason), in the notice line under the
+    // last result; empty hides the line.
+    void showCatalogueProblem(const QString& problem);
+
     void saveLastResult(const SpeedTestEngine::Result& result);
     void loadLastResult();
     void appendHistory(const SpeedTestEngine::Result& result);
@@ -74,6 +78,7 @@ private:
     QLabel* jitterLabel = nullptr;
     QPushButton* startBtn = nullptr;
     QLabel* lastLabel = nullptr;
+    QLabel* noticeLabel = nullptr;
     QLabel* gradeLabel = nullptr;
     QComboBox* nodePopup = nullptr;
     QPushButton* copyBtn = nullptr;

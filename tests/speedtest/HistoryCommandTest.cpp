@@ -102,20 +102,36 @@ TEST_F(HistoryCommandTest, EmptyHistory) {
               "\xEF\xBB\xBF" + SpeedTestRecord::csvHeader.toUtf8() + "\r\n");
 }
 
-TEST_F(HistoryCommandTest, UnreadableHistoryIsSetAsideAndReported) {
+TEST_F(HistoryCommandTest, AnUndecodableHistoryIsReportedAndLeftAlone) {
     QFile file(historyPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("{broken");
     file.close();
-    const CommandRun run = vorn({});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("已备份为 speedtest-history.corrupt-")))
-        << run.err.toStdString();
-    const QStringList backups =
-        QDir(supportDir()).entryList({QStringLiteral("speedtest-history.corrupt-*.json")});
-    ASSERT_EQ(backups.size(), 1);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList before =
+        QDir(supportDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    const QString expected =
+        QStringLiteral("⚠️ 测速历史文件无法解析：") + historyPath() +
+        QStringLiteral("\n未做任何改动；下次保存测速结果前，会先把它原样备份为 ") + supportDir() +
+        QStringLiteral("/speedtest-history.corrupt-yyyyMMdd-HHmmss.json（时间为备份时刻）\n");
+    for (const QStringList& arguments : {QStringList{}, QStringList{"--csv"}, QStringList{}}) {
+        const CommandRun run = vorn(arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_EQ(run.err, expected);
+    }
+    EXPECT_EQ(QDir(supportDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "{broken");
+    file.close();
+
+    // Once the program has set the file aside, the listing names that copy.
+    const std::optional<QString> copy = SpeedTestHistoryStore(historyPath()).lastQuarantinePath();
+    ASSERT_TRUE(copy);
+    const CommandRun afterCopy = vorn({});
+    EXPECT_EQ(afterCopy.exitCode, 1);
+    EXPECT_EQ(afterCopy.err, QStringLiteral("⚠️ 测速历史文件无法解析：") +
+                                 historyPath() + QStringLiteral("\n它已原样备份为 ") + *copy +
+                                 QStringLiteral("，未做删除\n"));
 }
 
 TEST_F(HistoryCommandTest, UsageAndWriteErrors) {

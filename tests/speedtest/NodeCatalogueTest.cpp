@@ -111,6 +111,44 @@ TEST(NodeCatalogueTest, LoadNamesTheFile) {
     EXPECT_TRUE(error.contains("missing.json"));
 }
 
+TEST(NodeCatalogueTest, ARelativeCaFileIsTakenFromTheNodesFilesDirectory) {
+    const QString directory = testRoot() + "/lab-nodes";
+    ASSERT_TRUE(QDir().mkpath(directory + "/certs"));
+    QFile certificate(directory + "/certs/ca.pem");
+    ASSERT_TRUE(certificate.open(QIODevice::WriteOnly));
+    certificate.write("-----BEGIN CERTIFICATE-----\n");
+    certificate.close();
+    const auto writeNodes = [&](const char* caFile) {
+        QFile nodes(directory + "/nodes.json");
+        EXPECT_TRUE(nodes.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        nodes.write(QByteArray(R"({"download": [{"id": "a", "name": "甲", "pingURL": "https://x/p",
+            "downloadURL": "https://x/d"}], "caFile": ")") +
+                    caFile + "\"}");
+        return nodes.fileName();
+    };
+    // Started anywhere else, the program must find the same certificate.
+    const QString startedIn = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(testRoot()));
+    QString error;
+    const auto relative = NodeCatalogue::load(writeNodes("certs/ca.pem"), &error);
+    const auto dotted = NodeCatalogue::load(writeNodes("./certs/../certs/ca.pem"), &error);
+    const auto absolute = NodeCatalogue::load(writeNodes("/nonexistent/ca.pem"), &error);
+    const QString absoluteError = error;
+    const auto missing = NodeCatalogue::load(writeNodes("ca.pem"), &error);
+    QDir::setCurrent(startedIn);
+
+    ASSERT_TRUE(relative) << error.toStdString();
+    EXPECT_EQ(relative->caFile, directory + "/certs/ca.pem");
+    ASSERT_TRUE(dotted);
+    EXPECT_EQ(dotted->caFile, directory + "/certs/ca.pem");
+    EXPECT_FALSE(absolute);
+    EXPECT_EQ(absoluteError,
+              directory + "/nodes.json: \"caFile\" 不是可读的文件: /nonexistent/ca.pem");
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(error,
+              directory + "/nodes.json: \"caFile\" 不是可读的文件: " + directory + "/ca.pem");
+}
+
 // The program-wide catalogue is chosen once per process, so only one case can look at it.
 TEST(SpeedTestNodesTest, AMalformedNodesFileFallsBackToTheBuiltInCatalogue) {
     const auto directory = Brand::supportDirectory();

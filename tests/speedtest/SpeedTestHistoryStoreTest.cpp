@@ -1,6 +1,7 @@
 #include "speedtest/SpeedTestHistoryStore.h"
 
 #include "common/NotificationCenter.h"
+#include "speedtest/SpeedTestHistoryFile.h"
 #include "support/FakeClock.h"
 
 #include <QDir>
@@ -139,12 +140,59 @@ TEST_F(SpeedTestHistoryStoreTest, NoFreeBackupNameRecordsNoPathAndTouchesNothing
     EXPECT_EQ(QDir(dirPath()).entryList(QDir::Files | QDir::Hidden).size(), 1001);
 }
 
+TEST_F(SpeedTestHistoryStoreTest, TheSameDamageIsSetAsideOnceAcrossStartUps) {
+    writeHistory("[oops");
+    const std::optional<QString> first =
+        SpeedTestHistoryStore(path(), m_clock).lastQuarantinePath();
+    m_clock.advance(5);
+    const std::optional<QString> second =
+        SpeedTestHistoryStore(path(), m_clock).lastQuarantinePath();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(backups(), QStringList{"speedtest-history.corrupt-20261206-120000.json"});
+}
+
+TEST_F(SpeedTestHistoryStoreTest, AnUndecodableFileThatCannotBeSetAsideIsNeverReplaced) {
+    for (int n = 1; n <= 1000; ++n) {
+        const QString suffix = n == 1 ? QString() : QStringLiteral("-%1").arg(n);
+        QFile taken(m_dir.filePath(QStringLiteral("speedtest-history.corrupt-20261206-120000") +
+                                   suffix + QStringLiteral(".json")));
+        ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+        taken.write("older backup");
+    }
+    writeHistory("not json");
+    SpeedTestHistoryStore store(path(), m_clock);
+    store.add(record(12.3));
+    EXPECT_EQ(readFile(path()), "not json");
+    ASSERT_EQ(store.records().size(), 1);
+    EXPECT_EQ(store.records()[0].downMbps, 12.3);
+}
+
+TEST_F(SpeedTestHistoryStoreTest, ReadOnlyNeverWrites) {
+    writeHistory("[oops");
+    const QStringList before = QDir(dirPath()).entryList(QDir::AllEntries | QDir::Hidden);
+    SpeedTestHistoryStore reader(path(), m_clock, SpeedTestHistoryStore::Access::readOnly);
+    EXPECT_TRUE(reader.fileUndecodable());
+    EXPECT_FALSE(reader.lastQuarantinePath()) << "no copy exists yet and none is made";
+    EXPECT_FALSE(reader.add(record(1)));
+    EXPECT_FALSE(reader.clear());
+    EXPECT_TRUE(reader.records().isEmpty());
+    EXPECT_EQ(QDir(dirPath()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    EXPECT_EQ(readFile(path()), "[oops");
+
+    // Once a writer has set the file aside, a reader names that copy.
+    const std::optional<QString> copy = SpeedTestHistoryStore(path(), m_clock).lastQuarantinePath();
+    ASSERT_TRUE(copy);
+    SpeedTestHistoryStore laterReader(path(), m_clock, SpeedTestHistoryStore::Access::readOnly);
+    EXPECT_EQ(laterReader.lastQuarantinePath(), copy);
+}
+
 TEST_F(SpeedTestHistoryStoreTest, FirstAddAfterBackupKeepsOnlyTheNewRecord) {
     writeHistory("[oops");
     SpeedTestHistoryStore store(path(), m_clock);
     store.add(record(12.3));
     EXPECT_EQ(readFile(*store.lastQuarantinePath()), "[oops");
-    const auto reloaded = SpeedTestHistoryStore::decode(readFile(path()));
+    const auto reloaded = SpeedTestHistoryFile::decode(readFile(path()));
     ASSERT_TRUE(reloaded);
     ASSERT_EQ(reloaded->size(), 1);
     EXPECT_EQ(reloaded->front().downMbps, 12.3);
@@ -189,7 +237,7 @@ TEST_F(SpeedTestHistoryStoreTest, NonFiniteFigureDoesNotStopLaterSaves) {
     broken.latencyMs = std::numeric_limits<double>::quiet_NaN();
     store.add(broken);
     store.add(record(33));
-    const auto reloaded = SpeedTestHistoryStore::decode(readFile(path()));
+    const auto reloaded = SpeedTestHistoryFile::decode(readFile(path()));
     ASSERT_TRUE(reloaded);
     ASSERT_EQ(reloaded->size(), 2);
     EXPECT_EQ((*reloaded)[0].downMbps, 33.0);

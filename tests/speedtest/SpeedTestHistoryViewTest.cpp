@@ -217,6 +217,24 @@ TEST_F(SpeedTestHistoryViewTest, ClearAsksFirst) {
     EXPECT_TRUE(visibleRows().isEmpty());
 }
 
+TEST_F(SpeedTestHistoryViewTest, ClearKeepsATestStoredByAnotherProcessWhileTheAlertWasOpen) {
+    addRecords(3);
+    SpeedTestHistoryView& v = makeView();
+    SpeedTestHistoryStore otherProcess(historyPath());
+    v.confirmClear = [&](const QString&, const QString& informative) {
+        EXPECT_TRUE(informative.contains(QStringLiteral("\n3 条记录（")));
+        otherProcess.add(numbered(4));
+        return true;
+    };
+    v.clearPressed();
+    ASSERT_EQ(store->records().size(), 1);
+    EXPECT_EQ(store->records()[0], numbered(4));
+    EXPECT_EQ(SpeedTestHistoryStore(historyPath()).records(), store->records());
+    EXPECT_EQ(visibleRows().size(), 1);
+    EXPECT_EQ(text("countLabel"),
+              QStringLiteral("共 1 条 · 永久保留 · ") + store->storageSizeText());
+}
+
 TEST_F(SpeedTestHistoryViewTest, ExportWritesTheStoreCsv) {
     addRecords(3);
     SpeedTestHistoryView& v = makeView();

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -127,6 +128,7 @@ TEST_F(SpeedTestWindowTest, FirstUse) {
     EXPECT_TRUE(engine->preferredNodeID.isEmpty());
     EXPECT_FALSE(child<QWidget>("historyView")->isVisibleTo(&w));
     EXPECT_TRUE(child<QWidget>("testPane")->isVisibleTo(&w));
+    EXPECT_FALSE(child<QLabel>("noticeLabel")->isVisibleTo(&w)) << "no notice without a problem";
 }
 
 TEST_F(SpeedTestWindowTest, StoredNodeIsRestoredIntoMenuAndEngine) {
@@ -424,6 +426,20 @@ TEST_F(SpeedTestWindowTest, AFailedRunOnAFakeTransportShowsTheWarning) {
     EXPECT_EQ(text("pingValue"), "--");
     EXPECT_TRUE(store->records().isEmpty());
     EXPECT_EQ(text("lastLabel"), "尚未测速");
+}
+
+TEST_F(SpeedTestWindowTest, ATestStoredByAnotherProcessShowsInTheBadgeAndTheList) {
+    SpeedTestWindow& w = makeWindow();
+    w.tabChanged(1);
+    SpeedTestRecord stored;
+    stored.ts = 1765000000;
+    stored.downMbps = 321;
+    stored.grade = QStringLiteral("优秀");
+    SpeedTestHistoryStore(store->filePath()).add(stored);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return badge() == "历史记录 (1)"; }, 10000))
+        << badge().toStdString();
+    EXPECT_EQ(store->records(), QList<SpeedTestRecord>{stored});
+    EXPECT_EQ(child<SpeedTestHistoryView>("historyView")->rows(), QList<SpeedTestRecord>{stored});
 }
 
 TEST_F(SpeedTestWindowTest, TabsAndRenderings) {

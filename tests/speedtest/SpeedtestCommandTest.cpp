@@ -2,7 +2,9 @@
 
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -155,6 +157,55 @@ TEST(SpeedtestCommandTest, WithoutUploadNodesTheUploadIsNamedUnmeasured) {
         << text.out.toStdString();
 }
 
+TEST(SpeedtestCommandTest, ADamagedHistoryIsSetAsideAndTheUserIsToldWhere) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    const QString dataHome = testRoot() + QStringLiteral("/damaged-history");
+    const QString supportDir = dataHome + QStringLiteral("/Vorn");
+    ASSERT_TRUE(QDir().mkpath(supportDir));
+    const QByteArray damaged = "[{\"ts\": 1765000000, \"downMbps\": 93.4";
+    QFile history(supportDir + QStringLiteral("/speedtest-history.json"));
+    ASSERT_TRUE(history.open(QIODevice::WriteOnly));
+    history.write(damaged);
+    history.close();
+
+    const ProcessResult run = vorn(
+        {"speedtest", "--nodes", server.writeNodesFile(), "--node", "local", "--json"}, dataHome);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList copies =
+        QDir(supportDir).entryList({QStringLiteral("speedtest-history.corrupt-*.json")});
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = supportDir + QLatin1Char('/') + copies[0];
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("\n⚠️ 测速历史文件无法解析，已原样备份为 ") + copy +
+        QStringLiteral("；本次结果存入了新的历史文件\n")))
+        << run.err.toStdString();
+    QFile copied(copy);
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), damaged);
+    ASSERT_TRUE(history.open(QIODevice::ReadOnly));
+    const QJsonArray stored = QJsonDocument::fromJson(history.readAll()).array();
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored[0].toObject()["downNode"].toString(), "本地节点");
+}
+
+TEST(SpeedtestCommandTest, AResultThatCannotBeStoredFailsTheCommand) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    const QString dataHome = testRoot() + QStringLiteral("/unwritable-history");
+    // A directory where the history file belongs can be neither read nor replaced.
+    const QString blocker = dataHome + QStringLiteral("/Vorn/speedtest-history.json");
+    ASSERT_TRUE(QDir().mkpath(blocker));
+    const ProcessResult run = vorn(
+        {"speedtest", "--nodes", server.writeNodesFile(), "--node", "local", "--json"}, dataHome);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(QJsonDocument::fromJson(run.out.toUtf8()).isObject()) << "the result is shown";
+    EXPECT_TRUE(run.err.contains(QStringLiteral(
+        "\n⚠️ 本次结果未能存入测速历史：无法读取历史文件（")))
+        << run.err.toStdString();
+    EXPECT_TRUE(QFileInfo(blocker).isDir());
+}
+
 TEST(SpeedtestCommandTest, TextResultShowsFiguresAndSummary) {
     LocalHttpsServer server;
     ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
@@ -187,6 +238,28 @@ TEST(SpeedtestCommandTest, FailuresExplainThemselves) {
     const ProcessResult help = vorn({"speedtest", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("用法: vorn speedtest"));
+}
+
+TEST(SpeedtestCommandTest, ARelativeCaFileIsFoundBesideTheNodesFile) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    QFile nodes(server.writeNodesFile());
+    ASSERT_TRUE(nodes.open(QIODevice::ReadOnly));
+    QJsonObject object = QJsonDocument::fromJson(nodes.readAll()).object();
+    const QFileInfo certificate(object["caFile"].toString());
+    ASSERT_TRUE(certificate.isAbsolute() && certificate.isFile());
+    object["caFile"] = certificate.fileName();
+    QFile relativeNodes(certificate.absolutePath() + QStringLiteral("/relative-nodes.json"));
+    ASSERT_TRUE(relativeNodes.open(QIODevice::WriteOnly));
+    relativeNodes.write(QJsonDocument(object).toJson());
+    relativeNodes.close();
+    ASSERT_NE(QDir::currentPath(), certificate.absolutePath()) << "vorn runs from elsewhere";
+
+    const ProcessResult run =
+        vorn({"speedtest", "--nodes", relativeNodes.fileName(), "--node", "local", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(run.out.toUtf8()).object()["downNode"].toString(),
+              "本地节点");
 }
 
 TEST(SpeedtestCommandTest, UntrustedServerFailsWithTheEngineMessage) {

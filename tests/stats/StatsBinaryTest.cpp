@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -90,6 +91,30 @@ TEST(StatsBinary, MissingFileIsAnEmptyHistoryAndCorruptFileFails) {
     QFile file(trafficFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "{ not json");
+}
+
+// Every entry of the data directory with its bytes, hidden ones included.
+QMap<QString, QByteArray> dataDirectory() {
+    QMap<QString, QByteArray> entries;
+    const QDir directory(testRoot() + "/data/Vorn");
+    for (const QString& name : directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                   QDir::NoDotAndDotDot)) {
+        QFile file(directory.filePath(name));
+        entries.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<dir>"));
+    }
+    return entries;
+}
+
+TEST(StatsBinary, ReadingNeverChangesTheDataDirectory) {
+    for (const QByteArray& contents : {fixture(), QByteArray("{ not json")}) {
+        installTrafficFile(contents);
+        const QMap<QString, QByteArray> before = dataDirectory();
+        ASSERT_TRUE(before.contains("traffic.json"));
+        for (const QStringList& arguments : {QStringList{"--today"}, QStringList{"--year", "--csv"},
+                                             QStringList{"--last30", "--json"}})
+            vornStats(arguments);
+        EXPECT_EQ(dataDirectory(), before) << contents.left(10).toStdString();
+    }
 }
 
 TEST(StatsBinary, HelpAndUsage) {
