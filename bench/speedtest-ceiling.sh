@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Client ceiling on an unshaped veth pair between two network namespaces: the engine's
 # download and upload figures against 8 parallel curl processes doing the same transfers to
-# the same nginx (GET of the big file; POST of the engine's 10 MiB body, again and again
-# until the time is up), side by side in each round, with the CPU seconds per GB of each.
+# the same nginx (10 MiB GETs and POSTs of the engine's 10 MiB body, one after another over a
+# kept-alive connection each), side by side in each round, with the CPU seconds per GB of each.
 # Prints the ratios, their medians and the machine's load. Needs root, iproute2, curl,
 # nginx, python3.
 #   sudo bench/speedtest-ceiling.sh [BUILD_DIR] [SECONDS]      RUNS=5 by default
@@ -53,19 +53,24 @@ ca=$(sed -n 's/^ca=//p' "$work/server.txt")
 nodes=$(sed -n 's/^nodes=//p' "$work/server.txt")
 head -c 10485760 /dev/zero | tr '\0' 'a' >"$work/body"
 
-# Prints "Mbps cpu_s_per_GB" of 8 curl processes; $1 is down or up.
+# Prints "Mbps cpu_s_per_GB" of 8 curl processes; $1 is down or up. Each process's rate is
+# its finished transfers' bytes over their time, so the transfer cut off at the end costs
+# curl nothing; the eight rates add up, as the eight run side by side.
 curl8() {
     local direction=$1 pids=()
     for i in $(seq 8); do
         ip netns exec "$cli" /usr/bin/time -f '%U %S' -o "$work/curl-time.$i" \
-            bash "$here/speedtest-curl-loop.sh" "$direction" "$seconds" "$url" "$ca" \
-            "$work/body" >"$work/curl.$i" &
+            timeout "$seconds" bash "$here/speedtest-curl-loop.sh" "$direction" "$url" \
+            "$ca" "$work/body" 2>"$work/curl.$i" &
         pids+=($!)
     done
     wait "${pids[@]}" || true
-    cat "$work"/curl.* | awk '{ bytes += $1 } END { print bytes }' >"$work/curl-bytes"
-    tail -q -n 1 "$work"/curl-time.* | awk -v s="$seconds" -v b="$(cat "$work/curl-bytes")" \
-        '{ cpu += $1 + $2 } END { printf "%.0f %.2f\n", b * 8 / s / 1e6, cpu / (b / 1e9) }'
+    for i in $(seq 8); do
+        awk '{ bytes += $1; time += $2 } END { printf "%.0f %.6f\n", bytes, time }' "$work/curl.$i"
+    done >"$work/curl-rates"
+    tail -q -n 1 "$work"/curl-time.* | awk '{ cpu += $1 + $2 } END { print cpu }' >"$work/curl-cpu"
+    awk -v cpu="$(cat "$work/curl-cpu")" '$2 > 0 { mbps += $1 * 8 / $2 / 1e6; bytes += $1 }
+        END { printf "%.0f %.2f\n", mbps, cpu / (bytes / 1e9) }' "$work/curl-rates"
 }
 
 # Prints "down_Mbps up_Mbps down_cpu_s_per_GB up_cpu_s_per_GB" of one engine run.

@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# One of the reference curl processes of speedtest-ceiling.sh: fetches the big file, or posts
-# the body again and again, until SECONDS are up; prints the bytes of each transfer.
-#   speedtest-curl-loop.sh down|up SECONDS URL CA BODY_FILE
+# One of the reference curl processes of speedtest-ceiling.sh: 10 MiB transfers one after
+# another over one kept-alive connection (GETs of a range of the big file, or POSTs of the
+# body streamed with -T, curl's cheapest upload), until the caller stops it; prints the bytes
+# and seconds of each finished transfer on stderr, which is unbuffered, so a kill loses none.
+#   speedtest-curl-loop.sh down|up URL CA BODY_FILE
 set -uo pipefail
-direction=$1 seconds=$2 url=$3 ca=$4 body=$5
-end=$(($(date +%s%N) + seconds * 1000000000))
-while :; do
-    left_ms=$(((end - $(date +%s%N)) / 1000000))
-    [ "$left_ms" -gt 50 ] || break
-    max_time=$(awk -v m="$left_ms" 'BEGIN { printf "%.3f", m / 1000 }')
-    if [ "$direction" = down ]; then
-        curl -s --http1.1 --cacert "$ca" --max-time "$max_time" -o /dev/null \
-            -w '%{size_download}\n' "$url/big.bin"
-        break
-    fi
-    curl -s --http1.1 --cacert "$ca" --max-time "$max_time" -o /dev/null \
-        -H 'Content-Type: application/octet-stream' -H 'Expect:' \
-        --data-binary "@$body" -w '%{size_upload}\n' "$url/up"
-done
+direction=$1 url=$2 ca=$3 body=$4
+transfers=()
+if [ "$direction" = down ]; then
+    for _ in $(seq 1000); do transfers+=(-o /dev/null "$url/big.bin"); done
+    exec curl -s --http1.1 --cacert "$ca" -r 0-10485759 \
+        -w '%{stderr}%{size_download} %{time_total}\n' "${transfers[@]}"
+fi
+for _ in $(seq 1000); do transfers+=(-o /dev/null -T "$body" "$url/up"); done
+exec curl -s --http1.1 --cacert "$ca" -X POST -H 'Content-Type: application/octet-stream' \
+    -H 'Expect:' -w '%{stderr}%{size_upload} %{time_total}\n' "${transfers[@]}"
