@@ -1,6 +1,7 @@
 #include "traffic/TrafficRecorder.h"
 
 #include "app/Brand.h"
+#include "common/Log.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 #include "traffic/AppSampleQueue.h"
@@ -61,7 +62,7 @@ TrafficRecorder& TrafficRecorder::shared() {
     // Never destroyed: the timers and the sampler thread stop when the application object goes.
     static TrafficRecorder* const instance = [] {
         auto* recorder = new TrafficRecorder(Clock::system(), Brand::supportDirectory(),
-                                             ProcessTraffic::create());
+                                             ProcessTraffic::create(logMessage));
         if (QCoreApplication::instance())
             qAddPostRoutine(&stopSharedSampler);
         return recorder;

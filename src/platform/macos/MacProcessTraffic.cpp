@@ -40,6 +40,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<ProcessTraffic> ProcessTraffic::create() {
+std::unique_ptr<ProcessTraffic> ProcessTraffic::create(ProcessTrafficNotice) {
     return std::make_unique<NettopProcessTraffic>();
 }
