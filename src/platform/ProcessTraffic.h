@@ -37,4 +37,7 @@ public:
 
     // The provider of this platform.
     static std::unique_ptr<ProcessTraffic> create(ProcessTrafficNotice notice = {});
+    // What the provider of this platform would cover if created now, found out without
+    // sampling (on Linux: whether the helper can attach its programs).
+    static AppTrafficSource sourceOnThisMachine();
 };

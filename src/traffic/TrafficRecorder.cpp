@@ -58,6 +58,10 @@ TrafficRecorder::TrafficRecorder(const Clock& clock, std::optional<QString> supp
 
 TrafficRecorder::~TrafficRecorder() = default;
 
+AppTrafficSource TrafficRecorder::appTrafficSource() const {
+    return m_provider ? m_provider->source() : AppTrafficSource::TcpOnly;
+}
+
 TrafficRecorder& TrafficRecorder::shared() {
     // Never destroyed: the timers and the sampler thread stop when the application object goes.
     static TrafficRecorder* const instance = [] {

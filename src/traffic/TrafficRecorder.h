@@ -38,6 +38,8 @@ public:
     const QString& dataURL() const { return m_dataURL; }
     const TrafficData& data() const { return m_data; }
     const AppSample& lastAppSnapshot() const { return m_lastAppSnapshot; }
+    // What the per-application samples cover now (TCP only without a provider: none at all).
+    AppTrafficSource appTrafficSource() const;
 
     // One tick's bytes added to today's record (created when missing); sums saturate.
     void recordTotal(quint64 dUp, quint64 dDown);

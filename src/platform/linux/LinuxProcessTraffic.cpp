@@ -86,3 +86,8 @@ std::unique_ptr<ProcessTraffic> ProcessTraffic::create(ProcessTrafficNotice noti
         std::make_unique<HelperProcessTraffic>(trafficHelperPath(), std::move(notice)),
         std::make_unique<SockDiagProcessTraffic>());
 }
+
+AppTrafficSource ProcessTraffic::sourceOnThisMachine() {
+    return HelperProcessTraffic::works(trafficHelperPath()) ? AppTrafficSource::AllProtocols
+                                                            : AppTrafficSource::TcpOnly;
+}

@@ -43,3 +43,7 @@ private:
 std::unique_ptr<ProcessTraffic> ProcessTraffic::create(ProcessTrafficNotice) {
     return std::make_unique<NettopProcessTraffic>();
 }
+
+AppTrafficSource ProcessTraffic::sourceOnThisMachine() {
+    return AppTrafficSource::AllProtocols;
+}
