@@ -13,23 +13,40 @@ test_packages=(
     clang libclang-rt-dev nginx openssl xvfb xauth xdotool dbus x11-utils
     iproute2 tzdata iperf3 desktop-file-utils appstream
 )
+# vorn-traffic-helper (every protocol per application): optional for running, built by the tests.
+helper_packages=(clang libbpf-dev bpftool libcap2-bin)
 
 wanted=("${run_packages[@]}")
-[ "${1:-run}" = test ] && wanted+=("${test_packages[@]}")
+[ "${1:-run}" = test ] && wanted+=("${test_packages[@]}" "${helper_packages[@]}")
 
-missing=()
-for package in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' \
-        || missing+=("$package")
-done
+missing_of() {
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' \
+            || echo "$package"
+    done
+}
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
+install_packages() {
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
+        "$@" >/dev/null
+}
+
+missing=($(missing_of "${wanted[@]}"))
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    install_packages "${missing[@]}"
+fi
+
+if [ "${1:-run}" = run ]; then
+    missing=($(missing_of "${helper_packages[@]}"))
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing (optional, for vorn-traffic-helper): ${missing[*]}"
+        install_packages "${missing[@]}" \
+            || echo "Not installed: vorn-traffic-helper will not be built (TCP-only per-app traffic)"
+    fi
 fi
 
 # The formatting tests also run under a comma-decimal locale.

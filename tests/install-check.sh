@@ -12,4 +12,14 @@ done
 desktop-file-validate "$prefix/share/applications/vorn.desktop"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/io.github.vorn.Vorn.metainfo.xml"
 "$prefix/bin/vorn" --version
+# The traffic helper, where it is built: where the program looks for it, and (installing as root
+# into no DESTDIR) with the capabilities it needs.
+if [ -f "$1/src/vorn-traffic-helper" ]; then
+    helper="$prefix/libexec/vorn/vorn-traffic-helper"
+    [ -x "$helper" ] || { echo "FAIL: $helper not installed"; exit 1; }
+    if [ "$(id -u)" -eq 0 ]; then
+        getcap "$helper" | grep -q 'cap_net_admin,cap_perfmon,cap_bpf=ep' \
+            || { echo "FAIL: $helper has no capabilities: $(getcap "$helper")"; exit 1; }
+    fi
+fi
 echo "install check: ok"

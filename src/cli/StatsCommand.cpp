@@ -6,6 +6,7 @@
 #include "common/CFormat.h"
 #include "common/Clock.h"
 #include "traffic/AppNameResolver.h"
+#include "traffic/AppTrafficSourceText.h"
 #include "traffic/RangeMode.h"
 #include "traffic/TrafficFile.h"
 #include "traffic/TrafficFormat.h"
@@ -127,7 +128,8 @@ QString padLeft(const QString& text, int width) {
 
 namespace StatsCommand {
 
-QString summaryText(const ExportPeriod& period, const DisplayNameOf& displayName) {
+QString summaryText(const ExportPeriod& period, const DisplayNameOf& displayName,
+                    AppTrafficSource appSource) {
     const RangeSummary summary = period.summary.value_or(RangeSummary{});
     QString text =
         QStringLiteral("区间 %1 ~ %2  ·  共 %3 天\n")
@@ -146,10 +148,11 @@ QString summaryText(const ExportPeriod& period, const DisplayNameOf& displayName
                 padLeft(fmtBytesTraffic(saturatingAdd(day.inBytes, day.outBytes)), 12) +
                 QLatin1Char('\n');
     }
+    text += QLatin1Char('\n') + appTrafficSourceText(appSource) + QLatin1Char('\n');
     const auto apps = sortedApps(summary.apps);
     if (apps.empty())
         return text;
-    text += QStringLiteral("\n        下载        上传        合计     占比  应用\n");
+    text += QStringLiteral("        下载        上传        合计     占比  应用\n");
     for (const NamedAppTraffic& app : apps) {
         const AppTraffic& t = app.traffic;
         const QString name = displayName(app.name);
@@ -167,15 +170,16 @@ int run(const QStringList& arguments) {
     const bool help =
         arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"));
     if (help || std::holds_alternative<QString>(parseOptions(arguments)))
-        return runWith(arguments, {}, Clock::system(), {});
+        return runWith(arguments, {}, Clock::system(), {}, {});
     const std::optional<TrafficData> history = loadHistory();
     if (!history)
         return kExitFailure;
-    return runWith(arguments, *history, Clock::system(), &AppNameResolver::friendlyName);
+    return runWith(arguments, *history, Clock::system(), &AppNameResolver::friendlyName,
+                   &ProcessTraffic::sourceOnThisMachine);
 }
 
 int runWith(const QStringList& arguments, const TrafficData& history, const Clock& clock,
-            const DisplayNameOf& displayName) {
+            const DisplayNameOf& displayName, const std::function<AppTrafficSource()>& appSource) {
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         printOut(kUsage);
         return 0;
@@ -199,7 +203,7 @@ int runWith(const QStringList& arguments, const TrafficData& history, const Cloc
         bytes = TrafficExport::jsonFileBytes(period, displayName);
         break;
     case Options::Format::text:
-        bytes = summaryText(period, displayName).toUtf8();
+        bytes = summaryText(period, displayName, appSource()).toUtf8();
         break;
     }
     if (options.output.isEmpty()) {

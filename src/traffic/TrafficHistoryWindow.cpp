@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "settings/UserDefaults.h"
 #include "traffic/AppNameResolver.h"
+#include "traffic/AppTrafficSourceText.h"
 #include "traffic/RangeCalendarVC.h"
 #include "traffic/TailElidedLabel.h"
 #include "traffic/TrafficChartData.h"
@@ -108,6 +109,8 @@ TrafficHistoryWindow::TrafficHistoryWindow(Services services, QObject* parent)
         m_services.chooseSaveLocation = &chooseWithDialog;
     if (!m_services.warn)
         m_services.warn = &warnWithMessageBox;
+    if (!m_services.appSource)
+        m_services.appSource = [] { return TrafficRecorder::shared().appTrafficSource(); };
 
     const QDate today = m_services.clock->now().toLocalTime().date();
     m_customStart = today.addDays(-6);
@@ -186,6 +189,11 @@ void TrafficHistoryWindow::build() {
                              TrafficTheme::textSecondary);
     summaryLabel->setContentsMargins(2, 0, 2, 0); // 18 from the edges
     column->addWidget(summaryLabel);
+    column->addSpacing(4);
+    appSourceLabel = makeLabel(QStringLiteral("appSourceLabel"), trafficFont(11, QFont::Medium),
+                               TrafficTheme::textDim);
+    appSourceLabel->setContentsMargins(2, 0, 2, 0);
+    column->addWidget(appSourceLabel);
 
     column->addSpacing(8);
     auto* scroll = new QScrollArea;
@@ -255,6 +263,7 @@ void TrafficHistoryWindow::refresh() {
                           fmtBytesTraffic(summary.totalIn) + QStringLiteral(" · 上传 ") +
                           fmtBytesTraffic(summary.totalOut) + QStringLiteral(" · 合计 ") +
                           fmtBytesTraffic(total));
+    appSourceLabel->setText(appTrafficSourceText(m_services.appSource()));
 
     std::vector<AppRow> rows;
     for (const NamedAppTraffic& app : sortedApps(summary.apps)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProcessTraffic.h"
 #include "traffic/AppTableDataSource.h"
 #include "traffic/DailyTraffic.h"
 #include "traffic/RangeCalendarVC.h"
@@ -38,15 +39,18 @@ public:
         QWidget* parent, const QString& title, const QString& startPath, const QString& ext)>;
     using Warner =
         std::function<void(QWidget* parent, const QString& title, const QString& message)>;
+    using AppSourceOf = std::function<AppTrafficSource()>;
 
     // What the window reads and asks; anything left empty gets the desktop's default (the
-    // shared traffic store, the system clock, name resolution, file dialogue, message box).
+    // shared traffic store and its per-application source, the system clock, name resolution,
+    // file dialogue, message box).
     struct Services {
         DataSource data;
         const Clock* clock = nullptr;
         DisplayNameOf displayName;
         SaveLocationChooser chooseSaveLocation;
         Warner warn;
+        AppSourceOf appSource;
     };
 
     explicit TrafficHistoryWindow(QObject* parent = nullptr);
@@ -116,4 +120,5 @@ private:
     QMenu* m_exportMenu = nullptr; // owned by the window
     TrafficSummaryCard* card = nullptr;
     QLabel* summaryLabel = nullptr;
+    QLabel* appSourceLabel = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "traffic/TrafficRecorder.h"
 
 #include "app/Brand.h"
+#include "common/Log.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 #include "traffic/AppSampleQueue.h"
@@ -57,11 +58,15 @@ TrafficRecorder::TrafficRecorder(const Clock& clock, std::optional<QString> supp
 
 TrafficRecorder::~TrafficRecorder() = default;
 
+AppTrafficSource TrafficRecorder::appTrafficSource() const {
+    return m_provider ? m_provider->source() : AppTrafficSource::TcpOnly;
+}
+
 TrafficRecorder& TrafficRecorder::shared() {
     // Never destroyed: the timers and the sampler thread stop when the application object goes.
     static TrafficRecorder* const instance = [] {
         auto* recorder = new TrafficRecorder(Clock::system(), Brand::supportDirectory(),
-                                             ProcessTraffic::create());
+                                             ProcessTraffic::create(logMessage));
         if (QCoreApplication::instance())
             qAddPostRoutine(&stopSharedSampler);
         return recorder;

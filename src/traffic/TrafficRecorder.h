@@ -39,6 +39,8 @@ public:
     const TrafficData& data() const { return m_data; }
     // The sample growth is measured against; none before the first good one.
     const std::optional<AppSample>& lastAppSnapshot() const { return m_lastAppSnapshot; }
+    // What the per-application samples cover now (TCP only without a provider: none at all).
+    AppTrafficSource appTrafficSource() const;
 
     // One tick's bytes added to today's record (created when missing); sums saturate.
     void recordTotal(quint64 dUp, quint64 dDown);

@@ -18,7 +18,10 @@ QString sameName(const QString& process) {
 class StatsCommandTest : public ::testing::Test {
 protected:
     int run(QStringList arguments) {
-        return StatsCommand::runWith(arguments, history, clock, &sameName);
+        return StatsCommand::runWith(arguments, history, clock, &sameName, [this] {
+            ++sourceAsked;
+            return source;
+        });
     }
     QByteArray readOutput() {
         QFile file(output);
@@ -27,6 +30,8 @@ protected:
 
     TrafficData history = sampleWeek();
     FakeClock clock; // 2026-12-06
+    AppTrafficSource source = AppTrafficSource::AllProtocols;
+    int sourceAsked = 0;
     QString output = testRoot() + "/stats-out";
 };
 
@@ -47,6 +52,7 @@ TEST_F(StatsCommandTest, ExportsAreTheWindowsBytes) {
     EXPECT_TRUE(readOutput().contains("区间汇总,120000000,30000000,150000000\n"));
     ASSERT_EQ(run({"--year", "--json", "-o", output}), 0);
     EXPECT_TRUE(readOutput().contains("\"from\": \"2026-01-01\""));
+    EXPECT_EQ(sourceAsked, 0) << "exports never start the traffic helper";
 }
 
 TEST_F(StatsCommandTest, TextSummary) {
@@ -59,11 +65,30 @@ TEST_F(StatsCommandTest, TextSummary) {
         << text.toStdString();
     EXPECT_TRUE(text.contains("  微信 (WeChat)\n"));
     EXPECT_TRUE(text.contains("  firefox-esr\n"));
+    EXPECT_TRUE(text.contains(" 143.1 MB\n\n应用流量：全部协议\n        下载        上传"))
+        << text.toStdString();
 
     ASSERT_EQ(run({"--from", "2020-01-01", "--to", "2020-01-31", "-o", output}), 0);
     EXPECT_EQ(QString::fromUtf8(readOutput()),
               "区间 2020-01-01 ~ 2020-01-31  ·  共 31 天\n"
               "下载 0 B · 上传 0 B · 合计 0 B\n\n区间内没有记录。\n");
+}
+
+TEST_F(StatsCommandTest, TheTextSaysWhatTheApplicationCountsCover) {
+    source = AppTrafficSource::TcpOnly;
+    ASSERT_EQ(run({"--month", "-o", output}), 0);
+    const QString tcpOnly = QString::fromUtf8(readOutput());
+    EXPECT_TRUE(tcpOnly.contains("\n\n应用流量：仅 TCP（未启用全部协议的统计）\n        下载"))
+        << tcpOnly.toStdString();
+    EXPECT_EQ(sourceAsked, 1);
+
+    // A day with totals but no applications still says it: that is when it matters most.
+    history = {{QStringLiteral("2026-12-06"), DailyTraffic{4096, 1024, {}}}};
+    ASSERT_EQ(run({"--today", "-o", output}), 0);
+    EXPECT_TRUE(QString::fromUtf8(readOutput())
+                    .endsWith("2026-12-06      4.0 KB      1.0 KB      5.0 KB\n\n应用流量：仅 "
+                              "TCP（未启用全部协议的统计）\n"))
+        << readOutput().toStdString();
 }
 
 TEST_F(StatsCommandTest, BadUsageAndWriteFailure) {

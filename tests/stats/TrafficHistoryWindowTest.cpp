@@ -44,6 +44,7 @@ protected:
         services.warn = [this](QWidget*, const QString& title, const QString& message) {
             warnings << title + QLatin1Char('|') + message;
         };
+        services.appSource = [this] { return appSource; };
         return std::make_unique<TrafficHistoryWindow>(services);
     }
 
@@ -58,6 +59,7 @@ protected:
 
     TrafficData data;
     FakeClock clock;
+    AppTrafficSource appSource = AppTrafficSource::AllProtocols;
     QString chosenPath;
     QStringList dialogTitles;
     QStringList startPaths;
@@ -127,6 +129,22 @@ TEST_F(TrafficHistoryWindowTest, FilledPeriodFeedsCardChartAndTable) {
     EXPECT_EQ(model->index(1, 0).data().toString(), "firefox-esr");
     EXPECT_EQ(model->index(3, 0).data().toString(), "curl");
     EXPECT_EQ(table->height(), 24 + 4 * 24);
+}
+
+TEST_F(TrafficHistoryWindowTest, TheTableSaysWhatItsCountsCover) {
+    data = sampleWeek();
+    auto history = makeWindow();
+    history->show();
+    EXPECT_EQ(text(*history, "appSourceLabel"), "应用流量：全部协议");
+    appSource = AppTrafficSource::TcpOnly;
+    history->refresh();
+    EXPECT_EQ(text(*history, "appSourceLabel"), "应用流量：仅 TCP（未启用全部协议的统计）");
+    // Between the table's summary line and the table.
+    const QWidget* summary = child<QLabel>(*history, "summaryLabel");
+    const QWidget* source = child<QLabel>(*history, "appSourceLabel");
+    const QWidget* table = child<QWidget>(*history, "tableScroll");
+    EXPECT_LT(summary->geometry().bottom(), source->geometry().top());
+    EXPECT_LT(source->geometry().bottom(), table->geometry().top());
 }
 
 TEST_F(TrafficHistoryWindowTest, ModesSwitchTitlesAndRange) {

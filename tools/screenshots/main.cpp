@@ -210,6 +210,7 @@ int main(int argc, char** argv) {
     services.data = [&recorder]() -> const TrafficData& { return recorder.data(); };
     services.clock = &clock;
     services.displayName = [](const QString& process) { return process; };
+    services.appSource = [] { return AppTrafficSource::AllProtocols; };
     TrafficHistoryWindow statistics(services);
     statistics.show();
     statistics.onModeChange(rawValue(RangeMode::last30));

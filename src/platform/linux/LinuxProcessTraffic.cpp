@@ -1,11 +1,17 @@
 #include "platform/ProcessTraffic.h"
 
+#include "platform/FallbackProcessTraffic.h"
 #include "platform/InterfaceAddresses.h"
 #include "platform/IpAddress.h"
 #include "platform/SocketLedger.h"
+#include "platform/linux/HelperProcessTraffic.h"
 #include "platform/linux/SockDiag.h"
 #include "platform/linux/SocketOwners.h"
 #include "platform/linux/TcpOpens.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -25,6 +31,8 @@ public:
     }
 
     int watchIntervalMs() const override { return 1000; }
+
+    AppTrafficSource source() const override { return AppTrafficSource::TcpOnly; }
 
     void watch() override {
         drainDestroyed();
@@ -62,8 +70,28 @@ private:
     quint64 m_opensAtListing = 0;
 };
 
+// Beside the program in the build tree, in its libexec directory once installed.
+QString trafficHelperPath() {
+    const QDir programDir =
+        QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absoluteDir();
+    const QString beside = programDir.filePath(QStringLiteral("vorn-traffic-helper"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(
+        programDir.filePath(QStringLiteral("../libexec/vorn/vorn-traffic-helper")));
+}
+
 } // namespace
 
-std::unique_ptr<ProcessTraffic> ProcessTraffic::create() {
-    return std::make_unique<SockDiagProcessTraffic>();
+// Every protocol through the privileged helper where it is installed and allowed to count;
+// otherwise, or once it fails, the TCP socket table, which needs no privileges.
+std::unique_ptr<ProcessTraffic> ProcessTraffic::create(ProcessTrafficNotice notice) {
+    return std::make_unique<FallbackProcessTraffic>(
+        std::make_unique<HelperProcessTraffic>(trafficHelperPath(), std::move(notice)),
+        std::make_unique<SockDiagProcessTraffic>());
+}
+
+AppTrafficSource ProcessTraffic::sourceOnThisMachine() {
+    return HelperProcessTraffic::works(trafficHelperPath()) ? AppTrafficSource::AllProtocols
+                                                            : AppTrafficSource::TcpOnly;
 }

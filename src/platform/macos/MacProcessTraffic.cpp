@@ -46,6 +46,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<ProcessTraffic> ProcessTraffic::create() {
+std::unique_ptr<ProcessTraffic> ProcessTraffic::create(ProcessTrafficNotice) {
     return std::make_unique<NettopProcessTraffic>();
+}
+
+AppTrafficSource ProcessTraffic::sourceOnThisMachine() {
+    return AppTrafficSource::AllProtocols;
 }
