@@ -1,5 +1,7 @@
 #include "app/StatusItem.h"
 
+#include "app/ImageIconEngine.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
@@ -50,8 +52,12 @@ void StatusItem::setTitle(const QString& title, const QString& downLine, const Q
     const QRect where = m_tray.geometry();
     const int side = where.height() >= 16 ? where.height() : kDefaultSide;
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    m_image = renderIcon(downLine, upLine, qRound(side * ratio));
-    m_tray.setIcon(QIcon(QPixmap::fromImage(m_image)));
+    QImage image = renderIcon(downLine, upLine, qRound(side * ratio));
+    // An idle second draws the same picture; the host need not be told.
+    if (image != m_image) {
+        m_image = std::move(image);
+        m_tray.setIcon(QIcon(new ImageIconEngine(m_image)));
+    }
     m_tray.setToolTip(title);
     if (!m_tray.isVisible())
         m_tray.show();

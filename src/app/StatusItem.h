@@ -24,6 +24,8 @@ public:
     QRect geometry() const;
 
     QImage iconImage() const { return m_image; }
+    // The icon as the tray host receives it.
+    QIcon icon() const { return m_tray.icon(); }
     // Two lines of text on a dark rounded square, side pixels wide.
     static QImage renderIcon(const QString& downLine, const QString& upLine, int side);
 
