@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -38,7 +39,8 @@ void drawLine(QPainter& painter, const QRectF& band, QChar arrow, const QColor& 
 StatusItem::StatusItem(QObject* parent) : QObject(parent) {
     connect(&m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                const QMenu* hostMenu = m_tray.contextMenu();
+                if (opensStatusMenu(reason, hostMenu && hostMenu->isVisible()))
                     Q_EMIT clicked();
             });
 }
@@ -69,6 +71,17 @@ void StatusItem::setContextMenu(QMenu* menu) {
 
 QRect StatusItem::geometry() const {
     return m_tray.geometry();
+}
+
+bool StatusItem::opensStatusMenu(QSystemTrayIcon::ActivationReason reason, bool contextMenuShown) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        return true;
+    case QSystemTrayIcon::Context:
+        return !contextMenuShown;
+    default:
+        return false;
+    }
 }
 
 QImage StatusItem::renderIcon(const QString& downLine, const QString& upLine, int side) {

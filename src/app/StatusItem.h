@@ -28,9 +28,14 @@ public:
     QIcon icon() const { return m_tray.icon(); }
     // Two lines of text on a dark rounded square, side pixels wide.
     static QImage renderIcon(const QString& downLine, const QString& upLine, int side);
+    // Whether an activation opens the status menu. A right click's menu is the host's: an XEmbed
+    // tray has Qt pop up the context menu before the click is reported, a StatusNotifierItem
+    // host draws the exported one itself. Only a host that asks for a menu without one shown
+    // gets the status menu, so every click opens exactly one.
+    static bool opensStatusMenu(QSystemTrayIcon::ActivationReason reason, bool contextMenuShown);
 
 Q_SIGNALS:
-    // A left click (or any activation the host does not turn into its own menu).
+    // An activation that should open the status menu (see opensStatusMenu).
     void clicked();
 
 private:

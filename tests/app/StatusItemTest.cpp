@@ -33,4 +33,27 @@ TEST(StatusItem, RepaintingAChangingTrayIconKeepsNoCopies) {
     EXPECT_LT(growth, 200 * 1024);
 }
 
+TEST(StatusItem, EveryClickOpensExactlyOneMenu) {
+    struct Case {
+        const char* what;
+        QSystemTrayIcon::ActivationReason reason;
+        bool contextMenuShown;
+        bool opensStatusMenu;
+    };
+    const Case cases[] = {
+        {"left click, any host", QSystemTrayIcon::Trigger, false, true},
+        {"right click on XEmbed: Qt has popped up the context menu", QSystemTrayIcon::Context, true,
+         false},
+        {"a StatusNotifierItem host asking for a menu it does not draw", QSystemTrayIcon::Context,
+         false, true},
+        {"double click: the first click's menu is open", QSystemTrayIcon::DoubleClick, false,
+         false},
+        {"middle click", QSystemTrayIcon::MiddleClick, false, false},
+        {"unknown", QSystemTrayIcon::Unknown, false, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StatusItem::opensStatusMenu(c.reason, c.contextMenuShown), c.opensStatusMenu)
+            << c.what;
+}
+
 } // namespace
