@@ -6,12 +6,12 @@ set -euo pipefail
 
 run_packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-noto-cjk fonts-noto-color-emoji locales
+    qt6-base-dev qt6-wayland libxcb1-dev libcurl4-openssl-dev libgtest-dev libgmock-dev
+    libbenchmark-dev fonts-noto-cjk fonts-noto-color-emoji locales
 )
 test_packages=(
     clang libclang-rt-dev nginx openssl xvfb xauth xdotool dbus x11-utils
-    iproute2 tzdata iperf3 desktop-file-utils appstream trayer
+    iproute2 tzdata iperf3 desktop-file-utils appstream trayer weston
 )
 
 wanted=("${run_packages[@]}")

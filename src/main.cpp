@@ -1,6 +1,7 @@
 #include "app/DesktopApp.h"
 #include "app/DisplayPlatform.h"
 #include "cli/CommandLine.h"
+#include "common/Log.h"
 #include "platform/posix/SignalQuit.h"
 
 #include <QApplication>
@@ -9,7 +10,10 @@ int main(int argc, char** argv) {
     if (const auto exitCode = CommandLine::runSubcommand(argc, argv))
         return *exitCode;
 
-    DisplayPlatform::preferXWayland();
+    if (const QString failure = DisplayPlatform::prepare(); !failure.isEmpty()) {
+        logMessage(failure);
+        return 1;
+    }
     QApplication app(argc, argv);
     DisplayPlatform::warnIfUnplaceable(QGuiApplication::platformName());
     quitOnTerminationSignals();
