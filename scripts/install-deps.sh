@@ -11,7 +11,7 @@ run_packages=(
 )
 test_packages=(
     clang libclang-rt-dev nginx openssl xvfb xauth xdotool dbus x11-utils
-    iproute2 tzdata iperf3 desktop-file-utils appstream trayer weston
+    iproute2 tzdata iperf3 desktop-file-utils appstream trayer openbox weston
 )
 
 wanted=("${run_packages[@]}")
