@@ -24,9 +24,11 @@ fail() {
     [ ! -f "$log" ] || cat "$log"
     exit 1
 }
-# wait_for WHAT CONDITION: polls the condition for up to 20 s.
+# wait_for WHAT CONDITION: polls the condition for up to 30 s of wall time, however slowly the
+# checks themselves run on a busy machine.
 wait_for() {
-    for _ in $(seq 200); do
+    local deadline=$((SECONDS + 30))
+    while [ "$SECONDS" -lt "$deadline" ]; do
         if eval "$2" >/dev/null 2>&1; then return 0; fi
         sleep 0.1
     done
