@@ -39,14 +39,13 @@ wait_for() {
     exit 2
 }
 
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-    --transparent false >/dev/null 2>&1 &
-tray=$!
-wait_for "the tray host" 'xdotool search --onlyvisible --class trayer'
 "$binary" config set displayMode both >/dev/null
 "$binary" 2>"$root/vorn.log" &
 pid=$!
 wait_for "the ball" 'xdotool search --onlyvisible --name "^岚$"'
+trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+    --transparent false >/dev/null 2>&1 &
+tray=$!
 # The tray icon is our second visible window, embedded in trayer's panel.
 wait_for "the tray icon" '[ "$(xdotool search --onlyvisible --class "^vorn$" | wc -l)" -ge 2 ]'
 

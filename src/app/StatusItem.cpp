@@ -61,8 +61,16 @@ void StatusItem::setTitle(const QString& title, const QString& downLine, const Q
         m_tray.setIcon(QIcon(new ImageIconEngine(m_image)));
     }
     m_tray.setToolTip(title);
-    if (!m_tray.isVisible())
+    if (!m_tray.isVisible()) {
+        m_waitingForHost = !QSystemTrayIcon::isSystemTrayAvailable();
         m_tray.show();
+    } else if (m_waitingForHost && QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Qt looks for an XEmbed tray only when the icon is shown: a tray host that started
+        // after us (both in autostart) is joined by showing the icon again.
+        m_waitingForHost = false;
+        m_tray.hide();
+        m_tray.show();
+    }
 }
 
 void StatusItem::setContextMenu(QMenu* menu) {

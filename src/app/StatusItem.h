@@ -15,7 +15,8 @@ public:
     ~StatusItem() override;
 
     QString title() const { return m_title; }
-    // The full title, and the short down and up texts of the icon's two lines.
+    // The full title, and the short down and up texts of the icon's two lines. The first call
+    // shows the icon; later calls also join a tray host that has turned up since.
     void setTitle(const QString& title, const QString& downLine, const QString& upLine);
     // Offered to hosts that ask for a menu themselves; filled anew whenever it opens.
     void setContextMenu(QMenu* menu);
@@ -42,4 +43,5 @@ private:
     QSystemTrayIcon m_tray;
     QString m_title;
     QImage m_image;
+    bool m_waitingForHost = false;
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The tray item in an XEmbed tray (trayer) on an X server: a left click and a right click on the
-# icon each open exactly one menu.
+# The tray item in an XEmbed tray (trayer) on an X server: the icon joins a tray host that starts
+# after the program, and a left click and a right click on it each open exactly one menu.
 #   desktop-tray-clicks.sh VORN_BINARY      (inside xvfb-run with a 1920x1080 screen)
 set -euo pipefail
 binary="$1"
@@ -29,12 +29,13 @@ click_icon() {
     close_menus
 }
 
-run_in_background trayer --edge top --align right --widthtype request --height 32 \
-    --SetDockType true --transparent false >"$root/trayer.log" 2>&1
-wait_for "the tray host" 'xdotool search --onlyvisible --class "^trayer$"'
+# The tray host starts after the program, as it may at login.
 "$binary" config set displayMode both >/dev/null
 start_program
-wait_for "the icon in the tray" '[ "$(ours | wc -l)" -eq 2 ]'
+run_in_background trayer --edge top --align right --widthtype request --height 32 \
+    --SetDockType true --transparent false >"$root/trayer.log" 2>&1
+wait_for "the icon joins the tray that started later" '[ "$(ours | wc -l)" -eq 2 ]'
+holds "the icon stays in the tray" '[ "$(ours | wc -l)" -eq 2 ]'
 icon="$(ours | grep -vx "$win")"
 
 click_icon 1
