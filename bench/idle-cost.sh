@@ -10,6 +10,9 @@ home="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
 
 export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
+# A runtime directory of its own, or a program already running would take the start over.
+export XDG_RUNTIME_DIR="$home/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 [ -n "${VORN_DISPLAY_MODE:-}" ] && "$binary" config set displayMode "$VORN_DISPLAY_MODE"
 xvfb-run -a -s "-screen 0 1920x1080x24" "$binary" &
 sleep 5

@@ -45,7 +45,9 @@ sleep 1
 rx() { ip netns exec "$cli" awk '/vacc0:/ {sub(/.*:/, ""); print $1}' /proc/net/dev; }
 tx() { ip netns exec "$cli" awk '/vacc0:/ {sub(/.*:/, ""); print $9}' /proc/net/dev; }
 rx0="$(rx)"; tx0="$(tx)"
+mkdir -m 700 "$home/runtime" # its own, or a program already running would take the start over
 ip netns exec "$cli" env HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
+    XDG_RUNTIME_DIR="$home/runtime" \
     QT_QPA_PLATFORM=offscreen "$binary" &
 app=$!
 sleep 2

@@ -6,12 +6,12 @@ set -euo pipefail
 
 run_packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libcurl4-openssl-dev libssl-dev libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-noto-cjk fonts-noto-color-emoji locales
+    qt6-base-dev qt6-wayland libxcb1-dev libcurl4-openssl-dev libssl-dev libgtest-dev libgmock-dev
+    libbenchmark-dev fonts-noto-cjk fonts-noto-color-emoji locales
 )
 test_packages=(
     clang libclang-rt-dev nginx openssl xvfb xauth xdotool dbus x11-utils
-    iproute2 tzdata iperf3 desktop-file-utils appstream
+    iproute2 tzdata iperf3 desktop-file-utils appstream trayer openbox weston
 )
 # vorn-traffic-helper (every protocol per application): optional for running, built by the tests.
 helper_packages=(clang libbpf-dev bpftool libcap2-bin)

@@ -38,6 +38,8 @@ cat >"$work/session.sh" <<'INNER'
 set -u
 binary="$1" out="$2" work="$3"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+export XDG_RUNTIME_DIR="$work/home/runtime" # its own: a running program would take the start over
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 Xvfb :77 -screen 0 1280x800x24 >/dev/null 2>&1 &
 export DISPLAY=:77
 sleep 1

@@ -1,6 +1,9 @@
+#include "app/Brand.h"
 #include "app/DesktopApp.h"
 #include "app/DisplayPlatform.h"
+#include "app/SingleStart.h"
 #include "cli/CommandLine.h"
+#include "common/Log.h"
 #include "platform/posix/SignalQuit.h"
 
 #include <QApplication>
@@ -9,11 +12,19 @@ int main(int argc, char** argv) {
     if (const auto exitCode = CommandLine::runSubcommand(argc, argv))
         return *exitCode;
 
-    DisplayPlatform::preferXWayland();
+    if (const QString failure = DisplayPlatform::prepare(); !failure.isEmpty()) {
+        logMessage(failure);
+        return 1;
+    }
+    SingleInstance instance(SingleInstance::defaultDirectory(), Brand::english.toLower());
+    if (const auto exitCode = SingleStart::exitCodeFor(instance.claim(SingleStart::kPatience)))
+        return *exitCode;
+
     QApplication app(argc, argv);
     DisplayPlatform::warnIfUnplaceable(QGuiApplication::platformName());
     quitOnTerminationSignals();
     DesktopApp desktop;
     desktop.start();
+    SingleStart::answerLaterStarts(instance, *desktop.shell());
     return QApplication::exec();
 }

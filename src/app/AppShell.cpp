@@ -66,6 +66,18 @@ void AppShell::applyDisplayMode() {
         m_panel->orderFrontRegardless();
 }
 
+void AppShell::present() {
+    const bool ballHiddenByMode =
+        PreferencesCatalogue::displayMode() == DisplayMode::menubar && m_trayAvailable();
+    if (ballHiddenByMode || !m_panel || !m_view) {
+        WindowCommands::openHistoryWindow(historyWindow, this);
+        return;
+    }
+    m_panel->orderFrontRegardless();
+    if (m_view->tuckedEdge != SpeedView::TuckEdge::none)
+        m_view->expandNow();
+}
+
 void AppShell::setTrayAvailability(std::function<bool()> available) {
     m_trayAvailable = std::move(available);
 }

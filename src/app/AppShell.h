@@ -35,6 +35,10 @@ public:
     // Shows the status item and/or the panel as the stored display mode says. Without a tray
     // host the status item cannot be seen, so the menu-bar mode then keeps the panel shown.
     void applyDisplayMode();
+    // A later start asked for the program: the ball comes to the front, expanded when tucked.
+    // When the display mode keeps the ball hidden behind a visible tray item, the statistics
+    // window opens instead.
+    void present();
     // Whether a tray host is there to show the status item; the platform's answer by default.
     void setTrayAvailability(std::function<bool()> available);
 

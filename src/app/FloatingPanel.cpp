@@ -1,8 +1,10 @@
 #include "app/FloatingPanel.h"
 
 #include "app/Brand.h"
+#include "platform/AllWorkspaces.h"
 
 #include <QResizeEvent>
+#include <QWindow>
 
 FloatingPanel::FloatingPanel(const QRect& frame)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -29,4 +31,10 @@ void FloatingPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_content)
         m_content->setGeometry(rect());
+}
+
+void FloatingPanel::showEvent(QShowEvent* event) {
+    // Sent before the window is mapped, which is when a window manager reads the states.
+    keepOnAllWorkspaces(windowHandle());
+    QWidget::showEvent(event);
 }

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-// A frameless, translucent window that floats above others without taking focus or showing
-// in the taskbar, and hosts one content view filling it.
+// A frameless, translucent window that floats above others on every workspace without taking
+// focus or showing in the taskbar, and hosts one content view filling it.
 class FloatingPanel : public QWidget {
     Q_OBJECT
 public:
@@ -16,6 +16,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* m_content = nullptr;

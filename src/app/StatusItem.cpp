@@ -1,7 +1,10 @@
 #include "app/StatusItem.h"
 
+#include "app/ImageIconEngine.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -36,7 +39,8 @@ void drawLine(QPainter& painter, const QRectF& band, QChar arrow, const QColor& 
 StatusItem::StatusItem(QObject* parent) : QObject(parent) {
     connect(&m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                const QMenu* hostMenu = m_tray.contextMenu();
+                if (opensStatusMenu(reason, hostMenu && hostMenu->isVisible()))
                     Q_EMIT clicked();
             });
 }
@@ -50,11 +54,23 @@ void StatusItem::setTitle(const QString& title, const QString& downLine, const Q
     const QRect where = m_tray.geometry();
     const int side = where.height() >= 16 ? where.height() : kDefaultSide;
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    m_image = renderIcon(downLine, upLine, qRound(side * ratio));
-    m_tray.setIcon(QIcon(QPixmap::fromImage(m_image)));
+    QImage image = renderIcon(downLine, upLine, qRound(side * ratio));
+    // An idle second draws the same picture; the host need not be told.
+    if (image != m_image) {
+        m_image = std::move(image);
+        m_tray.setIcon(QIcon(new ImageIconEngine(m_image)));
+    }
     m_tray.setToolTip(title);
-    if (!m_tray.isVisible())
+    if (!m_tray.isVisible()) {
+        m_waitingForHost = !QSystemTrayIcon::isSystemTrayAvailable();
         m_tray.show();
+    } else if (m_waitingForHost && QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Qt looks for an XEmbed tray only when the icon is shown: a tray host that started
+        // after us (both in autostart) is joined by showing the icon again.
+        m_waitingForHost = false;
+        m_tray.hide();
+        m_tray.show();
+    }
 }
 
 void StatusItem::setContextMenu(QMenu* menu) {
@@ -63,6 +79,17 @@ void StatusItem::setContextMenu(QMenu* menu) {
 
 QRect StatusItem::geometry() const {
     return m_tray.geometry();
+}
+
+bool StatusItem::opensStatusMenu(QSystemTrayIcon::ActivationReason reason, bool contextMenuShown) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        return true;
+    case QSystemTrayIcon::Context:
+        return !contextMenuShown;
+    default:
+        return false;
+    }
 }
 
 QImage StatusItem::renderIcon(const QString& downLine, const QString& upLine, int side) {

@@ -161,6 +161,37 @@ TEST_F(AppShellTest, StatusAndBallMenusShareOneStatisticsWindow) {
     EXPECT_EQ(shell.findChildren<TrafficHistoryWindow*>().size(), 1);
 }
 
+TEST_F(AppShellTest, PresentBringsAHiddenTuckedBallBackExpanded) {
+    panel.orderFrontRegardless();
+    view->tuckToNearestEdge();
+    ASSERT_NE(view->tuckedEdge, SpeedView::TuckEdge::none);
+    panel.hide();
+
+    shell.present();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(view->tuckedEdge, SpeedView::TuckEdge::none);
+    EXPECT_FALSE(UserDefaults::stringValue(P::kWidgetTucked).has_value());
+    EXPECT_EQ(shell.historyWindow, nullptr);
+}
+
+TEST_F(AppShellTest, PresentOpensTheStatisticsWhenTheTrayItemStandsInForTheBall) {
+    setMode("menubar");
+    shell.applyDisplayMode();
+    ASSERT_FALSE(panel.isVisible());
+
+    shell.present();
+    ASSERT_NE(shell.historyWindow, nullptr);
+    EXPECT_TRUE(shell.historyWindow->window()->isVisible());
+    EXPECT_FALSE(panel.isVisible());
+    shell.historyWindow->window()->close();
+
+    trayAvailable = false; // nothing would show the program but the ball
+    shell.applyDisplayMode();
+    panel.hide();
+    shell.present();
+    EXPECT_TRUE(panel.isVisible());
+}
+
 TEST_F(AppShellTest, HostMenuIsRebuiltWhenItOpens) {
     setMode("menubar");
     shell.applyDisplayMode();

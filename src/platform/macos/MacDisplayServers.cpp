@@ -1,0 +1,5 @@
+#include "platform/DisplayServers.h"
+
+DisplayServers probeDisplayServers() {
+    return {};
+}
