@@ -1,7 +1,7 @@
 // Cost of the speed-test history as it grows: loading at start-up, one add (which rewrites
 // the whole file) and refilling one page of the list.
-#include "speedtest/SpeedTestHistoryStore.h"
-#include "speedtest/SpeedTestHistoryView.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
+#include "speedtest/windows/SpeedTestHistoryView.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

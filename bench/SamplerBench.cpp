@@ -1,8 +1,8 @@
 // Cost of the per-second counter reading and tick, beside the floor of reading
 // /proc/net/dev once.
-#include "app/NetTotals.h"
-#include "app/RateSampler.h"
 #include "platform/InterfaceCounters.h"
+#include "rates/NetTotals.h"
+#include "rates/RateSampler.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Cost of one repaint of the floating ball (it repaints once a second), drawn into an image
 // the size of the ball with a full minute of history.
-#include "app/SpeedView.h"
+#include "ball/SpeedView.h"
 
 #include <QImage>
 #include <QPainter>

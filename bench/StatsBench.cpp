@@ -3,10 +3,11 @@
 // and the process walk behind a name seen for the first time.
 #include "common/Clock.h"
 #include "platform/RunningApps.h"
-#include "traffic/RangeSummary.h"
-#include "traffic/TrafficExport.h"
-#include "traffic/TrafficHistoryWindow.h"
-#include "traffic/TrafficRecorder.h"
+#include "traffic/core/DayKey.h"
+#include "traffic/core/RangeSummary.h"
+#include "traffic/core/TrafficExport.h"
+#include "traffic/core/TrafficRecorder.h"
+#include "traffic/windows/TrafficHistoryWindow.h"
 
 #include <QApplication>
 
@@ -36,7 +37,7 @@ const TrafficData& history() {
             DailyTraffic day{quint64(1000000 + d), quint64(500000 + d), {}};
             for (int a = 0; a < kApps; ++a)
                 day.apps[QStringLiteral("process-%1").arg(a)] = {quint64(a * 1000 + d), quint64(a)};
-            built[TrafficRecorder::dateString(last.addDays(-d))] = std::move(day);
+            built[dayKey(last.addDays(-d))] = std::move(day);
         }
         return built;
     }();

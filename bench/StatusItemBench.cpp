@@ -1,8 +1,8 @@
 // Cost of the status item's per-second update: the title text, the rendered two-line icon and
 // handing it to the tray.
-#include "app/AppShell.h"
-#include "app/StatusItem.h"
-#include "app/StatusTitle.h"
+#include "shell/AppShell.h"
+#include "shell/StatusItem.h"
+#include "shell/StatusTitle.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,8 @@
 // Saving and loading the traffic file at a year and a decade of history, 200 applications a day.
 #include "common/Clock.h"
-#include "traffic/TrafficFile.h"
-#include "traffic/TrafficRecorder.h"
+#include "traffic/core/DayKey.h"
+#include "traffic/core/TrafficFile.h"
+#include "traffic/core/TrafficRecorder.h"
 
 #include <QDate>
 #include <QDir>
@@ -23,7 +24,7 @@ TrafficData history(int days) {
             traffic.apps[QStringLiteral("com.example.application-%1").arg(app)] =
                 AppTraffic{quint64(app) * 1000003ull + quint64(day), quint64(app) * 7919ull};
         }
-        data[TrafficRecorder::dateString(today.addDays(-day))] = std::move(traffic);
+        data[dayKey(today.addDays(-day))] = std::move(traffic);
     }
     return data;
 }

@@ -1,4 +1,4 @@
-#include "speedtest/NodeCatalogue.h"
+#include "speedtest/core/NodeCatalogue.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "app/PanelPlacement.h"
-#include "app/RectText.h"
+#include "ball/PanelPlacement.h"
+#include "common/RectText.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "speedtest/SpeedTestHistoryFile.h"
+#include "speedtest/core/SpeedTestHistoryFile.h"
 
 #include <cstddef>
 #include <cstdint>

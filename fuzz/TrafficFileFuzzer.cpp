@@ -1,4 +1,4 @@
-#include "traffic/TrafficFile.h"
+#include "traffic/core/TrafficFile.h"
 
 #include <cstddef>
 #include <cstdint>

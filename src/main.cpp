@@ -1,10 +1,10 @@
-#include "app/Brand.h"
-#include "app/DesktopApp.h"
-#include "app/DisplayPlatform.h"
-#include "app/SingleStart.h"
 #include "cli/CommandLine.h"
+#include "common/Brand.h"
 #include "common/Log.h"
 #include "platform/posix/SignalQuit.h"
+#include "shell/DesktopApp.h"
+#include "shell/DisplayPlatform.h"
+#include "shell/SingleStart.h"
 
 #include <QApplication>
 

@@ -1,12 +1,12 @@
 #include "cli/CommandLine.h"
 
-#include "app/Brand.h"
 #include "cli/ConfigCommand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/SpeedtestCommand.h"
 #include "cli/StatsCommand.h"
 #include "cli/Terminal.h"
+#include "common/Brand.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Terminal.h"
 #include "common/CFormat.h"
-#include "speedtest/SpeedTestHistoryStore.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,10 +1,10 @@
 #include "cli/MonitorCommand.h"
 
-#include "app/RateFormat.h"
-#include "app/RateSampler.h"
 #include "cli/CommandLine.h"
 #include "cli/Terminal.h"
 #include "platform/posix/SignalQuit.h"
+#include "rates/RateFormat.h"
+#include "rates/RateSampler.h"
 
 #include <QCoreApplication>
 #include <QTimer>

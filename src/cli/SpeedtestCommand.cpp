@@ -5,9 +5,9 @@
 #include "cli/Terminal.h"
 #include "common/CFormat.h"
 #include "platform/posix/SignalQuit.h"
-#include "speedtest/SpeedTestHistoryStore.h"
-#include "speedtest/SpeedTestNodes.h"
-#include "speedtest/SpeedTestRunner.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
+#include "speedtest/core/SpeedTestNodes.h"
+#include "speedtest/core/SpeedTestRunner.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,16 +1,18 @@
 #include "cli/StatsCommand.h"
 
-#include "app/Brand.h"
 #include "cli/CommandLine.h"
 #include "cli/Terminal.h"
+#include "common/Brand.h"
 #include "common/CFormat.h"
 #include "common/Clock.h"
-#include "traffic/AppNameResolver.h"
-#include "traffic/AppTrafficSourceText.h"
-#include "traffic/RangeMode.h"
-#include "traffic/TrafficFile.h"
-#include "traffic/TrafficFormat.h"
-#include "traffic/TrafficRecorder.h"
+#include "common/Saturating.h"
+#include "traffic/core/AppNameResolver.h"
+#include "traffic/core/AppTrafficSourceText.h"
+#include "traffic/core/DayKey.h"
+#include "traffic/core/RangeMode.h"
+#include "traffic/core/TrafficFile.h"
+#include "traffic/core/TrafficFormat.h"
+#include "traffic/core/TrafficRecorder.h"
 
 #include <QDir>
 #include <QFile>
@@ -131,10 +133,9 @@ namespace StatsCommand {
 QString summaryText(const ExportPeriod& period, const DisplayNameOf& displayName,
                     AppTrafficSource appSource) {
     const RangeSummary summary = period.summary.value_or(RangeSummary{});
-    QString text =
-        QStringLiteral("区间 %1 ~ %2  ·  共 %3 天\n")
-            .arg(TrafficRecorder::dateString(period.from), TrafficRecorder::dateString(period.to))
-            .arg(rangeDays(period.from, period.to));
+    QString text = QStringLiteral("区间 %1 ~ %2  ·  共 %3 天\n")
+                       .arg(dayKey(period.from), dayKey(period.to))
+                       .arg(rangeDays(period.from, period.to));
     text += QStringLiteral("下载 %1 · 上传 %2 · 合计 %3\n")
                 .arg(fmtBytesTraffic(summary.totalIn), fmtBytesTraffic(summary.totalOut),
                      fmtBytesTraffic(saturatingAdd(summary.totalIn, summary.totalOut)));

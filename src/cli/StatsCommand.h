@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/ProcessTraffic.h"
-#include "traffic/DailyTraffic.h"
-#include "traffic/TrafficExport.h"
+#include "traffic/core/DailyTraffic.h"
+#include "traffic/core/TrafficExport.h"
 
 #include <QStringList>
 

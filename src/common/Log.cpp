@@ -1,6 +1,6 @@
 #include "common/Log.h"
 
-#include "app/Brand.h"
+#include "common/Brand.h"
 
 #include <cstdio>
 

@@ -1,5 +1,7 @@
 #include "platform/NettopParser.h"
 
+#include "common/Saturating.h"
+
 #include <limits>
 
 namespace {
@@ -24,11 +26,6 @@ quint64 countField(QStringView field) {
     return value;
 }
 
-quint64 saturatingSum(quint64 a, quint64 b) {
-    return b > std::numeric_limits<quint64>::max() - a ? std::numeric_limits<quint64>::max()
-                                                       : a + b;
-}
-
 } // namespace
 
 AppSample parseNettop(QStringView text) {
@@ -48,8 +45,8 @@ AppSample parseNettop(QStringView text) {
         if (dot <= 0)
             continue;
         auto& entry = sample[fields[1].left(dot).toString()];
-        entry.first = saturatingSum(entry.first, countField(fields[4]));
-        entry.second = saturatingSum(entry.second, countField(fields[5]));
+        entry.first = saturatingAdd(entry.first, countField(fields[4]));
+        entry.second = saturatingAdd(entry.second, countField(fields[5]));
     }
     return sample;
 }

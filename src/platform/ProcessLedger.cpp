@@ -1,13 +1,8 @@
 #include "platform/ProcessLedger.h"
 
-#include <limits>
+#include "common/Saturating.h"
 
 namespace {
-
-void addSaturating(quint64& sum, quint64 amount) {
-    sum = amount > std::numeric_limits<quint64>::max() - sum ? std::numeric_limits<quint64>::max()
-                                                             : sum + amount;
-}
 
 void book(AppSample& sample, const QString& name, quint64 received, quint64 sent) {
     auto& total = sample[name];

@@ -1,16 +1,8 @@
 #include "platform/SocketLedger.h"
 
+#include "common/Saturating.h"
+
 #include <algorithm>
-#include <limits>
-
-namespace {
-
-void addSaturating(quint64& sum, quint64 amount) {
-    sum = amount > std::numeric_limits<quint64>::max() - sum ? std::numeric_limits<quint64>::max()
-                                                             : sum + amount;
-}
-
-} // namespace
 
 void SocketLedger::retire(const Tracked& socket) {
     auto& total = m_retired[socket.name];

@@ -1,6 +1,6 @@
 #include "settings/SettingsSchema.h"
 
-#include "app/RectText.h"
+#include "common/RectText.h"
 #include "settings/PreferencesCatalogue.h"
 
 #include <QDate>

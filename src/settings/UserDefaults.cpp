@@ -1,6 +1,6 @@
 #include "settings/UserDefaults.h"
 
-#include "app/Brand.h"
+#include "common/Brand.h"
 
 #include <QSettings>
 

@@ -1,13 +1,13 @@
-#include "app/AppShell.h"
-#include "app/FloatingPanel.h"
+#include "shell/AppShell.h"
 #include "app/MenuDescription.h"
-#include "app/SpeedView.h"
+#include "ball/FloatingPanel.h"
+#include "ball/SpeedView.h"
 #include "settings/PreferencesCatalogue.h"
-#include "settings/PreferencesWindow.h"
 #include "settings/UserDefaults.h"
-#include "speedtest/SpeedTestWindow.h"
+#include "shell/PreferencesWindow.h"
+#include "speedtest/windows/SpeedTestWindow.h"
 #include "support/Screenshots.h"
-#include "traffic/TrafficHistoryWindow.h"
+#include "traffic/windows/TrafficHistoryWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/BallGeometry.h"
+#include "ball/BallGeometry.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "app/BallMenus.h"
-#include "app/ContextMenuPlacement.h"
+#include "ball/BallMenus.h"
 #include "app/MenuDescription.h"
-#include "app/OpacitySliderItem.h"
+#include "ball/ContextMenuPlacement.h"
+#include "ball/OpacitySliderItem.h"
 #include "support/Screenshots.h"
 
 #include <QLabel>

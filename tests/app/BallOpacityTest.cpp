@@ -1,4 +1,4 @@
-#include "app/BallOpacity.h"
+#include "ball/BallOpacity.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 // Runs on two offscreen screens side by side: "left" (0, 0, 1920, 1080) and
 // "right" (1920, 0, 1280, 1024).
-#include "app/DesktopApp.h"
-#include "app/FloatingPanel.h"
-#include "app/SpeedView.h"
+#include "ball/FloatingPanel.h"
+#include "ball/SpeedView.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
+#include "shell/DesktopApp.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

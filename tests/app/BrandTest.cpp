@@ -1,4 +1,4 @@
-#include "app/Brand.h"
+#include "common/Brand.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "app/DesktopApp.h"
-#include "app/FloatingPanel.h"
-#include "app/SpeedView.h"
-#include "app/StatusItem.h"
+#include "shell/DesktopApp.h"
+#include "ball/FloatingPanel.h"
+#include "ball/SpeedView.h"
 #include "common/NotificationCenter.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
+#include "shell/StatusItem.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/DisplayPlatform.h"
+#include "shell/DisplayPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/LaunchAtLogin.h"
+#include "shell/LaunchAtLogin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/RateFormat.h"
+#include "rates/RateFormat.h"
 #include "common/CFormat.h"
 
 #include <clocale>

@@ -1,4 +1,4 @@
-#include "app/RateSampler.h"
+#include "rates/RateSampler.h"
 #include "support/FakeClock.h"
 
 #include <limits>

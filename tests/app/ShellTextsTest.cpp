@@ -1,5 +1,5 @@
-#include "app/MenuTitles.h"
-#include "app/StatusTitle.h"
+#include "ball/MenuTitles.h"
+#include "shell/StatusTitle.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/SparklineLayout.h"
+#include "ball/SparklineLayout.h"
 
 #include <gtest/gtest.h>
 

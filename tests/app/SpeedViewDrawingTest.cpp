@@ -1,4 +1,4 @@
-#include "app/SpeedView.h"
+#include "ball/SpeedView.h"
 
 #include <QDir>
 #include <QImage>

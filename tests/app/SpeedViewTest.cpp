@@ -1,4 +1,4 @@
-#include "app/SpeedView.h"
+#include "ball/SpeedView.h"
 
 #include <gtest/gtest.h>
 

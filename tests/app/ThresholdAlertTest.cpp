@@ -1,4 +1,4 @@
-#include "app/ThresholdAlert.h"
+#include "shell/ThresholdAlert.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 #include "support/FakeClock.h"

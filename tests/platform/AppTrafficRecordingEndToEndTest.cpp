@@ -1,5 +1,5 @@
 #include "platform/ProcessTraffic.h"
-#include "traffic/TrafficRecorder.h"
+#include "traffic/core/TrafficRecorder.h"
 
 #include "NamespaceNetwork.h"
 #include "support/FakeClock.h"

@@ -1,8 +1,8 @@
 #include "platform/linux/FreedesktopNotifier.h"
-#include "app/ThresholdAlert.h"
 #include "platform/FakeNotificationServer.h"
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
+#include "shell/ThresholdAlert.h"
 #include "support/FakeClock.h"
 
 #include <QCoreApplication>

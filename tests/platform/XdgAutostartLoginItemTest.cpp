@@ -1,5 +1,5 @@
 #include "platform/linux/XdgAutostartLoginItem.h"
-#include "app/LaunchAtLogin.h"
+#include "shell/LaunchAtLogin.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "settings/PreferencesWindow.h"
+#include "shell/PreferencesWindow.h"
 #include "common/NotificationCenter.h"
-#include "settings/NumberField.h"
 #include "settings/UserDefaults.h"
 #include "support/LightDesktop.h"
 #include "support/Screenshots.h"
+#include "ui/NumberField.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

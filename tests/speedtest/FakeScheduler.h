@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speedtest/Scheduler.h"
+#include "speedtest/core/Scheduler.h"
 #include "support/FakeClock.h"
 
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speedtest/Transport.h"
+#include "speedtest/core/Transport.h"
 
 #include <algorithm>
 #include <vector>

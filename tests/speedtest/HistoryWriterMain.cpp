@@ -1,7 +1,7 @@
 // A second process that keeps the speed-test history, driven line by line on stdin:
 //   add TS         stores one test made at TS, answers "ok" or "failed", then the stamps it shows
 //   burst FROM N   stores N tests made at FROM, FROM + 1, …; answers "done" and the failures
-#include "speedtest/SpeedTestHistoryStore.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "speedtest/NetworkIdentity.h"
+#include "speedtest/core/NetworkIdentity.h"
 
 #include "platform/DefaultRoute.h"
 

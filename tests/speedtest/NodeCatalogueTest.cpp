@@ -1,7 +1,7 @@
-#include "speedtest/NodeCatalogue.h"
-#include "speedtest/SpeedTestNodes.h"
+#include "speedtest/core/NodeCatalogue.h"
+#include "speedtest/core/SpeedTestNodes.h"
 
-#include "app/Brand.h"
+#include "common/Brand.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

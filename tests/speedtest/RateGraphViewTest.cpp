@@ -1,7 +1,7 @@
-#include "speedtest/RateGraphView.h"
+#include "speedtest/windows/RateGraphView.h"
 
 #include "Screenshot.h"
-#include "traffic/TrafficTheme.h"
+#include "ui/TrafficTheme.h"
 
 #include <QImage>
 

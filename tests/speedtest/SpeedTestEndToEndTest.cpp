@@ -2,9 +2,9 @@
 #include "StallingTlsServer.h"
 
 #include "common/Clock.h"
-#include "speedtest/CurlTransport.h"
-#include "speedtest/QtScheduler.h"
-#include "speedtest/SpeedTestEngine.h"
+#include "speedtest/core/CurlTransport.h"
+#include "speedtest/core/QtScheduler.h"
+#include "speedtest/core/SpeedTestEngine.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

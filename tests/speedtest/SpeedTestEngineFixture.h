@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speedtest/SpeedTestEngine.h"
+#include "speedtest/core/SpeedTestEngine.h"
 
 #include "FakeScheduler.h"
 #include "FakeTransport.h"

@@ -1,4 +1,4 @@
-#include "speedtest/SpeedTestHistoryMerge.h"
+#include "speedtest/core/SpeedTestHistoryMerge.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "speedtest/SpeedTestHistoryStore.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
 
 #include "common/NotificationCenter.h"
 #include "support/FakeClock.h"

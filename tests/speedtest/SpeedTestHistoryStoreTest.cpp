@@ -1,7 +1,7 @@
-#include "speedtest/SpeedTestHistoryStore.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
 
 #include "common/NotificationCenter.h"
-#include "speedtest/SpeedTestHistoryFile.h"
+#include "speedtest/core/SpeedTestHistoryFile.h"
 #include "support/FakeClock.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "speedtest/SpeedTestHistoryView.h"
+#include "speedtest/windows/SpeedTestHistoryView.h"
 
 #include "Screenshot.h"
 #include "settings/UserDefaults.h"
-#include "speedtest/SpeedTestRecordView.h"
-#include "speedtest/SpeedTestStyle.h"
-#include "traffic/TrafficTheme.h"
+#include "speedtest/windows/SpeedTestRecordView.h"
+#include "speedtest/windows/SpeedTestStyle.h"
+#include "ui/TrafficTheme.h"
 
 #include <QComboBox>
 #include <QFile>

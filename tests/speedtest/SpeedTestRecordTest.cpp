@@ -1,4 +1,4 @@
-#include "speedtest/SpeedTestRecord.h"
+#include "speedtest/core/SpeedTestRecord.h"
 
 #include <QJsonDocument>
 

@@ -1,4 +1,4 @@
-#include "speedtest/SpeedTestResult.h"
+#include "speedtest/core/SpeedTestResult.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "LocalHttpsServer.h"
 #include "Screenshot.h"
-#include "speedtest/CurlTransport.h"
-#include "speedtest/QtScheduler.h"
-#include "speedtest/SpeedTestHistoryStore.h"
-#include "speedtest/SpeedTestHistoryView.h"
-#include "speedtest/SpeedTestWindow.h"
+#include "speedtest/core/CurlTransport.h"
+#include "speedtest/core/QtScheduler.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
+#include "speedtest/windows/SpeedTestHistoryView.h"
+#include "speedtest/windows/SpeedTestWindow.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

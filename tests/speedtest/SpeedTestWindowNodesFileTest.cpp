@@ -1,9 +1,9 @@
-#include "speedtest/SpeedTestWindow.h"
+#include "speedtest/windows/SpeedTestWindow.h"
 
 #include "Screenshot.h"
-#include "app/Brand.h"
-#include "speedtest/SpeedTestNodes.h"
-#include "speedtest/SpeedTestStyle.h"
+#include "common/Brand.h"
+#include "speedtest/core/SpeedTestNodes.h"
+#include "speedtest/windows/SpeedTestStyle.h"
 
 #include <QComboBox>
 #include <QFile>

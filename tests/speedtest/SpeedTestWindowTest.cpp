@@ -1,16 +1,16 @@
-#include "speedtest/SpeedTestWindow.h"
+#include "speedtest/windows/SpeedTestWindow.h"
 
 #include "FakeScheduler.h"
 #include "FakeTransport.h"
 #include "Screenshot.h"
 #include "settings/UserDefaults.h"
-#include "speedtest/RateGraphView.h"
-#include "speedtest/SpeedTestHistoryStore.h"
-#include "speedtest/SpeedTestHistoryView.h"
-#include "speedtest/SpeedTestNodes.h"
-#include "speedtest/SpeedTestStyle.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
+#include "speedtest/core/SpeedTestNodes.h"
+#include "speedtest/windows/RateGraphView.h"
+#include "speedtest/windows/SpeedTestHistoryView.h"
+#include "speedtest/windows/SpeedTestStyle.h"
 #include "support/LightDesktop.h"
-#include "traffic/TrafficTheme.h"
+#include "ui/TrafficTheme.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "speedtest/SpeedTestEngine.h"
+#include "speedtest/core/SpeedTestEngine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "traffic/AppNameResolver.h"
+#include "traffic/core/AppNameResolver.h"
 
 #include "support/FakeClock.h"
 

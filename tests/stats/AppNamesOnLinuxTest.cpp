@@ -1,7 +1,7 @@
 #include "platform/DesktopIndex.h"
 #include "platform/linux/LinuxRunningApps.h"
 #include "platform/linux/SocketOwners.h"
-#include "traffic/AppNameResolver.h"
+#include "traffic/core/AppNameResolver.h"
 
 #include "support/FakeClock.h"
 #include "support/TestEnvironment.h"

@@ -1,7 +1,7 @@
-#include "traffic/AppTableDataSource.h"
+#include "traffic/windows/AppTableDataSource.h"
 
 #include "StatsFixture.h"
-#include "traffic/TrafficTheme.h"
+#include "ui/TrafficTheme.h"
 
 #include <QFont>
 #include <QHeaderView>

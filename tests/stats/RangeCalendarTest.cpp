@@ -1,8 +1,8 @@
-#include "traffic/RangeCalendarVC.h"
+#include "traffic/windows/RangeCalendarVC.h"
 
 #include "StatsFixture.h"
-#include "traffic/CalendarGrid.h"
-#include "traffic/TrafficTheme.h"
+#include "traffic/core/CalendarGrid.h"
+#include "ui/TrafficTheme.h"
 
 #include <QLabel>
 #include <QPushButton>

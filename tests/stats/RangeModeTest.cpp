@@ -1,4 +1,4 @@
-#include "traffic/RangeMode.h"
+#include "traffic/core/RangeMode.h"
 
 #include <QTimeZone>
 

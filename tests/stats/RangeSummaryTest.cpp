@@ -1,4 +1,4 @@
-#include "traffic/RangeSummary.h"
+#include "traffic/core/RangeSummary.h"
 
 #include <gtest/gtest.h>
 

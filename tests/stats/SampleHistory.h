@@ -1,6 +1,6 @@
 #pragma once
 
-#include "traffic/DailyTraffic.h"
+#include "traffic/core/DailyTraffic.h"
 
 // A week of traffic ending on the fake clock's day (2026-12-06), with a few applications.
 inline TrafficData sampleWeek() {

@@ -1,5 +1,5 @@
-#include "traffic/TrafficChartData.h"
-#include "traffic/TrafficChartLayout.h"
+#include "traffic/core/TrafficChartData.h"
+#include "traffic/core/TrafficChartLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "traffic/TrafficChartView.h"
+#include "traffic/windows/TrafficChartView.h"
 
 #include "StatsFixture.h"
-#include "traffic/TrafficChartLayout.h"
-#include "traffic/TrafficTheme.h"
+#include "traffic/core/TrafficChartLayout.h"
+#include "ui/TrafficTheme.h"
 
 #include <gtest/gtest.h>
 

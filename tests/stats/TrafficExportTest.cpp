@@ -1,4 +1,4 @@
-#include "traffic/TrafficExport.h"
+#include "traffic/core/TrafficExport.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,13 +1,13 @@
-#include "traffic/TrafficHistoryWindow.h"
+#include "traffic/windows/TrafficHistoryWindow.h"
 
 #include "StatsFixture.h"
 #include "settings/UserDefaults.h"
 #include "support/LightDesktop.h"
-#include "traffic/RangeCalendarVC.h"
-#include "traffic/TailElidedLabel.h"
-#include "traffic/TrafficChartView.h"
-#include "traffic/TrafficRecorder.h"
-#include "traffic/TrafficTheme.h"
+#include "traffic/core/TrafficRecorder.h"
+#include "traffic/windows/RangeCalendarVC.h"
+#include "traffic/windows/TrafficChartView.h"
+#include "ui/TailElidedLabel.h"
+#include "ui/TrafficTheme.h"
 
 #include <QAbstractItemView>
 #include <QAction>

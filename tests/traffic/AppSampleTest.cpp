@@ -1,4 +1,4 @@
-#include "traffic/TrafficRecorder.h"
+#include "traffic/core/TrafficRecorder.h"
 
 #include "support/FakeClock.h"
 #include "support/TestEnvironment.h"

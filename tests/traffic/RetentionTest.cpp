@@ -1,10 +1,11 @@
-#include "traffic/TrafficRecorder.h"
+#include "traffic/core/TrafficRecorder.h"
 
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 #include "support/FakeClock.h"
 #include "support/TestEnvironment.h"
-#include "traffic/TrafficFile.h"
+#include "traffic/core/DayKey.h"
+#include "traffic/core/TrafficFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ protected:
                                                    const QStringList& extraKeys = {}) {
         TrafficData data;
         for (int back = 0; back <= daysBack; ++back)
-            data[TrafficRecorder::dateString(today.addDays(-back))] = DailyTraffic{1, 1, {}};
+            data[dayKey(today.addDays(-back))] = DailyTraffic{1, 1, {}};
         for (const QString& key : extraKeys)
             data[key] = DailyTraffic{1, 0, {}};
         QFile file(filePath());

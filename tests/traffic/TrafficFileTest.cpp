@@ -1,4 +1,4 @@
-#include "traffic/TrafficFile.h"
+#include "traffic/core/TrafficFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
-#include "traffic/TrafficRecorder.h"
-#include "traffic/TrafficFile.h"
+#include "traffic/core/TrafficRecorder.h"
+#include "traffic/core/TrafficFile.h"
 
 #include "support/FakeClock.h"
 #include "support/TestEnvironment.h"
+#include "traffic/core/DayKey.h"
 
 #include <QDir>
 #include <QFile>
@@ -245,13 +246,13 @@ TEST_F(TrafficRecorderTest, StopAndSaveWritesTheFile) {
 }
 
 TEST(TrafficRecorderText, DayKeysAndDisplayDates) {
-    EXPECT_EQ(TrafficRecorder::dateString(QDate(2026, 1, 5)), QStringLiteral("2026-01-05"));
+    EXPECT_EQ(dayKey(QDate(2026, 1, 5)), QStringLiteral("2026-01-05"));
     EXPECT_EQ(TrafficRecorder::todayString(), QDate::currentDate().toString(Qt::ISODate));
-    EXPECT_EQ(TrafficRecorder::displayDate(QStringLiteral("2026-01-05")), QStringLiteral("1/5"));
-    EXPECT_EQ(TrafficRecorder::displayDate(QStringLiteral("2026-12-31")), QStringLiteral("12/31"));
+    EXPECT_EQ(displayDay(QStringLiteral("2026-01-05")), QStringLiteral("1/5"));
+    EXPECT_EQ(displayDay(QStringLiteral("2026-12-31")), QStringLiteral("12/31"));
     for (const QString& text : {QStringLiteral("someday"), QString(), QStringLiteral("2026-13-01"),
                                 QStringLiteral("2026-02-30")})
-        EXPECT_EQ(TrafficRecorder::displayDate(text), text);
+        EXPECT_EQ(displayDay(text), text);
 }
 
 TEST(TrafficRecorderText, FmtBytesTrafficChangesUnitOnTheIntegerCount) {

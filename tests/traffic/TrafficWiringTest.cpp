@@ -1,7 +1,7 @@
-#include "app/Brand.h"
-#include "app/DesktopApp.h"
-#include "traffic/TrafficFile.h"
-#include "traffic/TrafficRecorder.h"
+#include "common/Brand.h"
+#include "shell/DesktopApp.h"
+#include "traffic/core/TrafficFile.h"
+#include "traffic/core/TrafficRecorder.h"
 
 #include <QCoreApplication>
 #include <QDir>

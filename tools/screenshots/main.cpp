@@ -3,23 +3,24 @@
 // Run it with QT_QPA_PLATFORM=offscreen; it points HOME and the XDG directories at a temporary
 // directory first, so the user's own history and settings are neither read nor touched.
 
-#include "app/AppShell.h"
-#include "app/Brand.h"
-#include "app/FloatingPanel.h"
-#include "app/RateSampler.h"
-#include "app/SpeedView.h"
+#include "ball/FloatingPanel.h"
+#include "ball/SpeedView.h"
+#include "common/Brand.h"
 #include "common/Clock.h"
-#include "speedtest/CurlTransport.h"
-#include "speedtest/NodeCatalogue.h"
-#include "speedtest/QtScheduler.h"
-#include "speedtest/SpeedTestEngine.h"
-#include "speedtest/SpeedTestHistoryStore.h"
-#include "speedtest/SpeedTestRecord.h"
-#include "speedtest/SpeedTestWindow.h"
-#include "traffic/RangeMode.h"
-#include "traffic/TrafficFile.h"
-#include "traffic/TrafficHistoryWindow.h"
-#include "traffic/TrafficRecorder.h"
+#include "rates/RateSampler.h"
+#include "shell/AppShell.h"
+#include "speedtest/core/CurlTransport.h"
+#include "speedtest/core/NodeCatalogue.h"
+#include "speedtest/core/QtScheduler.h"
+#include "speedtest/core/SpeedTestEngine.h"
+#include "speedtest/core/SpeedTestHistoryStore.h"
+#include "speedtest/core/SpeedTestRecord.h"
+#include "speedtest/windows/SpeedTestWindow.h"
+#include "traffic/core/DayKey.h"
+#include "traffic/core/RangeMode.h"
+#include "traffic/core/TrafficFile.h"
+#include "traffic/core/TrafficRecorder.h"
+#include "traffic/windows/TrafficHistoryWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -82,7 +83,7 @@ TrafficData madeUpHistory(const QDate& today) {
         // The interfaces also carry what no application was seen sending.
         daily.totalIn += daily.totalIn / 8;
         daily.totalOut += daily.totalOut / 8;
-        data[TrafficRecorder::dateString(day)] = daily;
+        data[dayKey(day)] = daily;
     }
     return data;
 }

@@ -1,6 +1,6 @@
 #include "platform/linux/FreedesktopNotifier.h"
 
-#include "app/Brand.h"
+#include "common/Brand.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

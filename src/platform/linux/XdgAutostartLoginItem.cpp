@@ -1,6 +1,6 @@
 #include "platform/linux/XdgAutostartLoginItem.h"
 
-#include "app/Brand.h"
+#include "common/Brand.h"
 
 #include <QCoreApplication>
 #include <QDir>

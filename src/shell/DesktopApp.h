@@ -1,0 +1,40 @@
+#pragma once
+
+#include "rates/RateSampler.h"
+#include "shell/AppShell.h"
+#include "shell/ThresholdAlert.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class FloatingPanel;
+class SpeedView;
+
+// The desktop program's start-up sequence and the objects it wires together; lives until exit.
+class DesktopApp : public QObject {
+    Q_OBJECT
+public:
+    explicit DesktopApp(const Clock& clock = Clock::system());
+    ~DesktopApp() override;
+
+    // Builds the panel, takes the baseline reading, starts the tick and the observers.
+    void start();
+
+    FloatingPanel* panel() const { return m_panel; }
+    SpeedView* view() const { return m_view; }
+    AppShell* shell() const { return m_shell.get(); }
+
+    // One second of traffic: read, measure, hand on.
+    void tick();
+
+private:
+    FloatingPanel* m_panel = nullptr;
+    SpeedView* m_view = nullptr;
+    RateSampler m_sampler;
+    QTimer m_timer;
+    ThresholdAlert m_alert;
+    std::unique_ptr<AppShell> m_shell;
+};
