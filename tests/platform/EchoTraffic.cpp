@@ -91,6 +91,14 @@ void dieWithParent() {
     }
 }
 
+int connectSocket(int type, const char* address, int port) {
+    const int fd = socket(AF_INET, type, 0);
+    const sockaddr_in peer = socketAddress(address, port);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0)
+        _exit(30);
+    return fd;
+}
+
 } // namespace
 
 std::string startEchoServer(ForkedChild& server) {
@@ -98,11 +106,7 @@ std::string startEchoServer(ForkedChild& server) {
 }
 
 int connectTcp(const char* address, int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in server = socketAddress(address, port);
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0)
-        _exit(30);
-    return fd;
+    return connectSocket(SOCK_STREAM, address, port);
 }
 
 void pingPong(int fd, size_t bytes) {
@@ -116,11 +120,7 @@ void pingPong(int fd, size_t bytes) {
 }
 
 int connectUdp(const char* address, int port) {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in server = socketAddress(address, port);
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0)
-        _exit(40);
-    return fd;
+    return connectSocket(SOCK_DGRAM, address, port);
 }
 
 void exchangeDatagrams(int fd, int datagrams) {
