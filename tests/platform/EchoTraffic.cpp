@@ -157,7 +157,7 @@ void talkToSelf(const char* address) {
         _exit(0);
     }
     close(server);
-    pingPong(client, 2'000'000);
+    pingPong(client, kSelfStreamBytes);
     close(client);
     const int udp = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in self = socketAddress(address, 0);

@@ -26,5 +26,7 @@ int connectUdp(const char* address, int port);
 // Sends datagrams of kDatagramBytes through a UDP echo in windows, each waiting for its
 // echoes, so no socket buffer overflows; a lost echo is waited for a second at most.
 void exchangeDatagrams(int fd, int datagrams);
-// TCP and UDP from this process to itself at address, which never leaves the machine.
+// TCP (kSelfStreamBytes through an echo) and UDP from this process to itself at address,
+// which never leaves the machine.
+inline constexpr size_t kSelfStreamBytes = 2'000'000;
 void talkToSelf(const char* address);

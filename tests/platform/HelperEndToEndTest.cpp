@@ -12,14 +12,15 @@ namespace {
 
 // Traffic of several processes through a veth pair between two network namespaces made here:
 // each process's bytes must come within 2 % of what crossed the link (IP length), whatever
-// the protocol, and loopback traffic must not be booked at all.
+// the protocol, and traffic that stays on the machine (loopback, or to one of its own
+// addresses) must not be booked at all.
 constexpr size_t kTransferBytes = 8'000'000;
 constexpr size_t kOldConnectionBytes = 2'000'000;
 constexpr int kDatagrams = 8000;
 
 using HelperEndToEnd = HelperNamespaceTest;
 
-TEST_F(HelperEndToEnd, EveryProtocolIsBookedToItsProcessAndLoopbackToNone) {
+TEST_F(HelperEndToEnd, EveryProtocolIsBookedToItsProcessAndLocalTrafficToNone) {
     ForkedChild server;
     ASSERT_EQ(startEchoServer(server), "");
 
@@ -60,6 +61,12 @@ TEST_F(HelperEndToEnd, EveryProtocolIsBookedToItsProcessAndLoopbackToNone) {
     ForkedChild loopback;
     runNamed(loopback, "vorn-e2e-lo", [] { talkToSelf("127.0.0.1"); });
     ASSERT_EQ(loopback.wait(), 0);
+    // To the namespace's own veth address: the kernel carries it over lo, not the veth.
+    ForkedChild self;
+    runNamed(self, "vorn-e2e-self", [] { talkToSelf(kNearAddress); });
+    ASSERT_EQ(self.wait(), 0);
+    const auto [selfReceived, selfSent] = ipBytesBetween(afterTcp, readLinkCounters(link));
+    EXPECT_LT(selfReceived + selfSent, 2 * kSelfStreamBytes / 100) << "it crossed the veth";
 
     const std::optional<AppSample> sample = traffic.sample();
     writeByte(oldGo[1], 'x');
@@ -88,6 +95,8 @@ TEST_F(HelperEndToEnd, EveryProtocolIsBookedToItsProcessAndLoopbackToNone) {
     expectWithin2Percent(booked("vorn-e2e-tcp").second, tcpSent, kTransferBytes, "TCP sent");
 
     EXPECT_EQ(sample->count(QStringLiteral("vorn-e2e-lo")), 0u) << "loopback traffic was booked";
+    EXPECT_EQ(sample->count(QStringLiteral("vorn-e2e-self")), 0u)
+        << "traffic to the machine's own address was booked";
 }
 
 } // namespace
