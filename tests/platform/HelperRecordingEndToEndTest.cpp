@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <mutex>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -31,34 +30,19 @@ public:
     using Body = std::function<void(const std::function<void()>& halfway)>;
 
     TransferInHalves(const char* name, const Body& body) {
-        if (pipe(m_up) != 0 || pipe(m_down) != 0)
-            return;
-        runNamed(m_process, name, [&] {
-            body([&] {
-                writeByte(m_up[1], 'h');
-                if (readByte(m_down[0]) != 'g')
-                    _exit(61);
-            });
-        });
-    }
-    ~TransferInHalves() {
-        for (const int fd : {m_up[0], m_up[1], m_down[0], m_down[1]}) {
-            if (fd >= 0)
-                close(fd);
-        }
+        runNamed(m_process, name, [&] { body([&] { m_halfway.reach(); }); });
     }
 
-    bool reachedHalfway() { return readByte(m_up[0]) == 'h'; }
+    bool reachedHalfway() { return m_halfway.reached(); }
     // Lets the second half run; the child's exit code.
     int finish() {
-        writeByte(m_down[1], 'g');
+        m_halfway.release();
         return m_process.wait();
     }
 
 private:
+    Checkpoint m_halfway;
     ForkedChild m_process;
-    int m_up[2] = {-1, -1};
-    int m_down[2] = {-1, -1};
 };
 
 // The notices of the provider, which come from the sampler's thread.

@@ -30,6 +30,48 @@ char readByte(int fd) {
     return read(fd, &c, 1) == 1 ? c : 0;
 }
 
+namespace {
+
+// Each side closes the end it does not use, so that it reads an end of file, not a wait
+// forever, when the other side is gone.
+void closeOnce(int& fd) {
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+}
+
+bool sendByte(int fd, char c) {
+    return send(fd, &c, 1, MSG_NOSIGNAL) == 1; // a peer gone is no signal
+}
+
+} // namespace
+
+Checkpoint::Checkpoint() {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, m_ends) != 0)
+        ADD_FAILURE() << "socketpair: " << std::strerror(errno);
+}
+
+Checkpoint::~Checkpoint() {
+    closeOnce(m_ends[0]);
+    closeOnce(m_ends[1]);
+}
+
+void Checkpoint::reach() {
+    closeOnce(m_ends[0]);
+    if (!sendByte(m_ends[1], 'r') || readByte(m_ends[1]) != 'g')
+        _exit(61);
+}
+
+bool Checkpoint::reached() {
+    closeOnce(m_ends[1]);
+    return readByte(m_ends[0]) == 'r';
+}
+
+void Checkpoint::release() {
+    closeOnce(m_ends[1]);
+    sendByte(m_ends[0], 'g');
+}
+
 sockaddr_in socketAddress(const char* address, int port) {
     sockaddr_in socketAddress{};
     socketAddress.sin_family = AF_INET;

@@ -47,6 +47,25 @@ void runNamed(ForkedChild& child, const char* name, const std::function<void()>&
 void writeByte(int fd, char c);
 char readByte(int fd);
 
+// Holds a forked child where the test wants to look: the child says it got there and waits
+// until the test lets it go on. Made before the fork; usable again and again.
+class Checkpoint {
+public:
+    Checkpoint();
+    Checkpoint(const Checkpoint&) = delete;
+    Checkpoint& operator=(const Checkpoint&) = delete;
+    ~Checkpoint();
+
+    // In the child: tells the test and waits; the child exits (61) when the test is gone.
+    void reach();
+    // In the test: whether the child got there (false when it ended first).
+    bool reached();
+    void release();
+
+private:
+    int m_ends[2] = {-1, -1}; // the test's, the child's
+};
+
 sockaddr_in socketAddress(const char* address, int port);
 
 // A server that sends bytesPerConnection to each of `connections` clients, one after another.
