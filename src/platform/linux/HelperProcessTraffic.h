@@ -10,8 +10,8 @@
 
 class QProcess;
 
-// Per-process bytes of every protocol from vorn-traffic-helper, started on the first sample
-// and asked once per sample. Any failure (not found, no privileges, no answer, an answer that
+// Per-process bytes of every protocol from vorn-traffic-helper, started on first use and
+// asked at every sample and watch. Any failure (not found, no privileges, no answer, an answer that
 // does not fit, the helper gone) is final: it is told to notice once, the helper is stopped
 // and every later sample is none. Created anywhere, then used on the sampling thread.
 class HelperProcessTraffic final : public ProcessTraffic {
