@@ -25,12 +25,13 @@ void writeByte(int fd, char c) {
     [[maybe_unused]] const ssize_t written = write(fd, &c, 1);
 }
 
+namespace {
+
+// 0 when none came.
 char readByte(int fd) {
     char c = 0;
     return read(fd, &c, 1) == 1 ? c : 0;
 }
-
-namespace {
 
 // Each side closes the end it does not use, so that it reads an end of file, not a wait
 // forever, when the other side is gone.

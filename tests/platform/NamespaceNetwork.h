@@ -43,9 +43,8 @@ private:
 // Runs body in a forked child that names itself `name` (as providers see it), then exits 0.
 void runNamed(ForkedChild& child, const char* name, const std::function<void()>& body);
 
-// One byte over a pipe, how tests and their children wait for each other; 0 when none came.
+// One byte over a pipe, how tests and their children tell each other where they are.
 void writeByte(int fd, char c);
-char readByte(int fd);
 
 // Holds a forked child where the test wants to look: the child says it got there and waits
 // until the test lets it go on. Made before the fork; usable again and again.
