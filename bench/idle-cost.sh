@@ -18,13 +18,23 @@ xvfb-run -a -s "-screen 0 1920x1080x24" "$binary" &
 sleep 5
 pid="$(pgrep -n -f "^$binary\$")"
 
+# The traffic helper, where it runs (present and privileged), is asked once a second.
+helper="$(pgrep -P "$pid" -f vorn-traffic-helper || true)"
+
 ticks_per_second="$(getconf CLK_TCK)"
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-start="$(cpu_ticks)"
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+start="$(cpu_ticks "$pid")"
+[ -n "$helper" ] && helper_start="$(cpu_ticks "$helper")"
 sleep "$seconds"
-end="$(cpu_ticks)"
+end="$(cpu_ticks "$pid")"
 rss_kb="$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")"
 
 awk -v used="$((end - start))" -v hz="$ticks_per_second" -v s="$seconds" -v rss="$rss_kb" 'BEGIN {
     printf "idle for %d s: CPU %.3f %% of one core, RSS %.1f MB\n", s, 100 * used / hz / s, rss / 1024
 }'
+if [ -n "$helper" ]; then
+    awk -v used="$(($(cpu_ticks "$helper") - helper_start))" -v hz="$ticks_per_second" \
+        -v s="$seconds" 'BEGIN { printf "its traffic helper: CPU %.3f %% of one core\n", 100 * used / hz / s }'
+else
+    echo "no traffic helper ran (per-application traffic from the socket table)"
+fi

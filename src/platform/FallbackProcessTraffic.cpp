@@ -20,6 +20,8 @@ std::optional<AppSample> FallbackProcessTraffic::sample() {
 }
 
 void FallbackProcessTraffic::watch() {
-    if (!m_preferred)
+    if (m_preferred)
+        m_preferred->watch();
+    else
         m_fallback->watch();
 }

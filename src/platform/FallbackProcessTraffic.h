@@ -14,7 +14,8 @@ public:
                            std::unique_ptr<ProcessTraffic> fallback);
 
     std::optional<AppSample> sample() override;
-    // The fallback's watch: the sampler's schedule is fixed before the first sample.
+    // The fallback's schedule (fixed before the first sample), for whichever provider is
+    // sampled.
     int watchIntervalMs() const override { return m_fallback->watchIntervalMs(); }
     void watch() override;
     AppTrafficSource source() const override { return m_source.load(); }

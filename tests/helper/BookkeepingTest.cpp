@@ -1,5 +1,5 @@
 #include "FakeCounterStore.h"
-#include "FakeProc.h"
+#include "support/FakeProc.h"
 #include "ProcessBook.h"
 #include "SocketAdoption.h"
 

@@ -1,4 +1,4 @@
-#include "FakeProc.h"
+#include "support/FakeProc.h"
 #include "ProcessNames.h"
 #include "SocketHolders.h"
 

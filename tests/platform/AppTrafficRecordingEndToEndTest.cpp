@@ -2,14 +2,12 @@
 #include "traffic/core/TrafficRecorder.h"
 
 #include "NamespaceNetwork.h"
+#include "StoredTraffic.h"
 #include "support/FakeClock.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -36,18 +34,6 @@ quint64 snapshotBytesIn(const TrafficRecorder& recorder) {
         return 0;
     const auto found = snapshot->find(QString::fromLatin1(kClientName));
     return found == snapshot->end() ? 0 : found->second.first;
-}
-
-// The application bytes of one day as the traffic file holds them.
-QJsonObject storedApp(const QString& path, const QString& day, const char* name) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll())
-        .object()[day]
-        .toObject()[QStringLiteral("apps")]
-        .toObject()[QString::fromLatin1(name)]
-        .toObject();
 }
 
 using AppTrafficRecordingEndToEnd = NetworkNamespaceTest;

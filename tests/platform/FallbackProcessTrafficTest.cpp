@@ -44,14 +44,16 @@ std::unique_ptr<ProcessTraffic> scripted(AppTrafficSource source,
 }
 
 TEST(FallbackProcessTraffic, UsesThePreferredProviderWhileItAnswers) {
+    int preferredWatches = 0;
     int fallbackWatches = 0;
     FallbackProcessTraffic traffic(
-        scripted(AppTrafficSource::AllProtocols, {kHelperSample, kHelperSample}),
+        scripted(AppTrafficSource::AllProtocols, {kHelperSample, kHelperSample}, &preferredWatches),
         scripted(AppTrafficSource::TcpOnly, {}, &fallbackWatches));
     EXPECT_EQ(traffic.source(), AppTrafficSource::AllProtocols);
     EXPECT_EQ(traffic.sample(), kHelperSample);
     traffic.watch();
     EXPECT_EQ(traffic.sample(), kHelperSample);
+    EXPECT_EQ(preferredWatches, 1);
     EXPECT_EQ(fallbackWatches, 0);
     EXPECT_EQ(traffic.watchIntervalMs(), 1000);
 }

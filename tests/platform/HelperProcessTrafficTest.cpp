@@ -60,6 +60,17 @@ TEST(HelperProcessTraffic, TurnsAnswersIntoSamplesThatNeverFall) {
     EXPECT_EQ(outcome.notices, QStringList());
 }
 
+// Between samples the helper is asked too, and what it said then is booked: it forgets a
+// process once it reported it ended.
+TEST(HelperProcessTraffic, WatchesAskTheHelperAndBookItsAnswer) {
+    HelperProcessTraffic traffic(fakeHelper("watched", kWellBehaved), {});
+    EXPECT_EQ(traffic.watchIntervalMs(), 1000);
+    traffic.watch();
+    traffic.watch();
+    EXPECT_EQ(traffic.sample(), (AppSample{{QStringLiteral("curl"), {150, 10}},
+                                           {QStringLiteral("Isolated Web Co"), {5, 5}}}));
+}
+
 TEST(HelperProcessTraffic, EveryFailureIsFinalAndSaidOnce) {
     struct Case {
         const char* name;

@@ -17,9 +17,7 @@
 
 #include <algorithm>
 
-namespace {
-
-bool mustRun() {
+bool namespaceTestsMustRun() {
     return qEnvironmentVariable("CI") == QLatin1String("true");
 }
 
@@ -27,9 +25,52 @@ void writeByte(int fd, char c) {
     [[maybe_unused]] const ssize_t written = write(fd, &c, 1);
 }
 
+namespace {
+
+// 0 when none came.
 char readByte(int fd) {
     char c = 0;
     return read(fd, &c, 1) == 1 ? c : 0;
+}
+
+// Each side closes the end it does not use, so that it reads an end of file, not a wait
+// forever, when the other side is gone.
+void closeOnce(int& fd) {
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+}
+
+bool sendByte(int fd, char c) {
+    return send(fd, &c, 1, MSG_NOSIGNAL) == 1; // a peer gone is no signal
+}
+
+} // namespace
+
+Checkpoint::Checkpoint() {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, m_ends) != 0)
+        ADD_FAILURE() << "socketpair: " << std::strerror(errno);
+}
+
+Checkpoint::~Checkpoint() {
+    closeOnce(m_ends[0]);
+    closeOnce(m_ends[1]);
+}
+
+void Checkpoint::reach() {
+    closeOnce(m_ends[0]);
+    if (!sendByte(m_ends[1], 'r') || readByte(m_ends[1]) != 'g')
+        _exit(61);
+}
+
+bool Checkpoint::reached() {
+    closeOnce(m_ends[1]);
+    return readByte(m_ends[0]) == 'r';
+}
+
+void Checkpoint::release() {
+    closeOnce(m_ends[1]);
+    sendByte(m_ends[0], 'g');
 }
 
 sockaddr_in socketAddress(const char* address, int port) {
@@ -39,6 +80,8 @@ sockaddr_in socketAddress(const char* address, int port) {
     inet_pton(AF_INET, address, &socketAddress.sin_addr);
     return socketAddress;
 }
+
+namespace {
 
 // Names unique to this test process: other tests may make veth pairs at the same moment.
 QByteArray vethName(char side) {
@@ -98,7 +141,7 @@ void NetworkNamespaceTest::SetUp() {
         ASSERT_EQ(std::system("ip link set lo up"), 0);
         return;
     }
-    if (mustRun())
+    if (namespaceTestsMustRun())
         FAIL() << reason << " (CI must run this test)";
     GTEST_SKIP() << reason;
 }
@@ -132,7 +175,12 @@ int ForkedChild::wait() {
     return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : 100;
 }
 
-std::string startShapedServer(ForkedChild& server, const Download& download) {
+std::string nearLinkName() {
+    return vethName('c').toStdString();
+}
+
+std::string startPeer(ForkedChild& server, bool shaped,
+                      const std::function<void(int toParent)>& serve) {
     int up[2], down[2];
     if (pipe(up) != 0 || pipe(down) != 0)
         return "pipe failed";
@@ -144,13 +192,15 @@ std::string startShapedServer(ForkedChild& server, const Download& download) {
         writeByte(up[1], 'n');
         if (readByte(down[0]) != 'm')
             _exit(11);
-        const QByteArray setUp = "ip link set lo up && ip addr add " + QByteArray(kFarAddress) +
-                                 "/24 dev " + far + " && ip link set " + far + " up && " +
-                                 "tc qdisc add dev " + far +
-                                 " root tbf rate 8mbit burst 32kb latency 100ms";
+        QByteArray setUp = "ip link set lo up && ip addr add " + QByteArray(kFarAddress) +
+                           "/24 dev " + far + " && ip link set " + far + " up";
+        if (shaped)
+            setUp +=
+                " && tc qdisc add dev " + far + " root tbf rate 8mbit burst 32kb latency 100ms";
         if (std::system(setUp.constData()) != 0)
             _exit(12);
-        serve(download, up[1]);
+        serve(up[1]);
+        _exit(16);
     }
     if (readByte(up[0]) != 'n')
         return serverFailure(server);
@@ -166,6 +216,10 @@ std::string startShapedServer(ForkedChild& server, const Download& download) {
     return {};
 }
 
+std::string startShapedServer(ForkedChild& server, const Download& download) {
+    return startPeer(server, true, [&](int toParent) { serve(download, toParent); });
+}
+
 std::string startLocalServer(ForkedChild& server, const Download& download, const char* name) {
     int up[2];
     if (pipe(up) != 0)
@@ -177,6 +231,14 @@ std::string startLocalServer(ForkedChild& server, const Download& download, cons
     if (readByte(up[0]) != 'l')
         return serverFailure(server);
     return {};
+}
+
+void runNamed(ForkedChild& child, const char* name, const std::function<void()>& body) {
+    if (!child.fork())
+        return;
+    prctl(PR_SET_NAME, name);
+    body();
+    _exit(0);
 }
 
 DownloadClient::DownloadClient(const char* name, const Download& download, int holdMs) {

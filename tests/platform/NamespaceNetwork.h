@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <netinet/in.h>
 #include <string>
 #include <sys/types.h>
+
+// Whether tests that cannot run here must fail instead of skipping (under CI).
+bool namespaceTestsMustRun();
 
 // A test whose whole process moves into a fresh network namespace: a provider then sees only
 // the test's sockets, and nothing touches the machine's real network. Skipped where namespaces
@@ -35,6 +40,33 @@ private:
     int m_status = 0;
 };
 
+// Runs body in a forked child that names itself `name` (as providers see it), then exits 0.
+void runNamed(ForkedChild& child, const char* name, const std::function<void()>& body);
+
+// One byte over a pipe, how tests and their children tell each other where they are.
+void writeByte(int fd, char c);
+
+// Holds a forked child where the test wants to look: the child says it got there and waits
+// until the test lets it go on. Made before the fork; usable again and again.
+class Checkpoint {
+public:
+    Checkpoint();
+    Checkpoint(const Checkpoint&) = delete;
+    Checkpoint& operator=(const Checkpoint&) = delete;
+    ~Checkpoint();
+
+    // In the child: tells the test and waits; the child exits (61) when the test is gone.
+    void reach();
+    // In the test: whether the child got there (false when it ended first).
+    bool reached();
+    void release();
+
+private:
+    int m_ends[2] = {-1, -1}; // the test's, the child's
+};
+
+sockaddr_in socketAddress(const char* address, int port);
+
 // A server that sends bytesPerConnection to each of `connections` clients, one after another.
 struct Download {
     const char* serverAddress;
@@ -47,8 +79,16 @@ struct Download {
 inline constexpr const char* kNearAddress = "10.77.0.1";
 inline constexpr const char* kFarAddress = "10.77.0.2";
 
-// Starts the server of `download` (at kFarAddress) in its own namespace, reached over a veth
-// pair shaped to 8 Mbit/s that gives this namespace kNearAddress. Empty, or what failed.
+// Runs serve in a server process in its own namespace, reached over a veth pair that gives
+// this namespace kNearAddress and the server kFarAddress, shaped to 8 Mbit/s there when
+// `shaped`. serve writes 'l' to toParent once it listens and never returns. Empty, or what
+// failed.
+std::string startPeer(ForkedChild& server, bool shaped,
+                      const std::function<void(int toParent)>& serve);
+// This namespace's end of that veth pair.
+std::string nearLinkName();
+
+// Starts the server of `download` (at kFarAddress) behind a veth pair shaped to 8 Mbit/s.
 std::string startShapedServer(ForkedChild& server, const Download& download);
 
 // Starts the server of `download` in this namespace, its process named `name`.

@@ -74,17 +74,30 @@ std::optional<QByteArray> HelperProcessTraffic::ask() {
     }
 }
 
-std::optional<AppSample> HelperProcessTraffic::sample() {
+bool HelperProcessTraffic::update() {
     if (m_failed)
-        return std::nullopt;
+        return false;
     const std::optional<QByteArray> answer = ask();
     if (!answer)
-        return std::nullopt;
-    const auto report = parseHelperAnswer(*answer);
-    if (!report)
-        return fail(QStringLiteral("的输出无法识别"));
+        return false;
+    auto report = parseHelperAnswer(*answer);
+    if (!report) {
+        fail(QStringLiteral("的输出无法识别"));
+        return false;
+    }
+    m_names.complete(*report);
     m_ledger.update(*report);
+    return true;
+}
+
+std::optional<AppSample> HelperProcessTraffic::sample() {
+    if (!update())
+        return std::nullopt;
     return m_ledger.sample();
+}
+
+void HelperProcessTraffic::watch() {
+    update();
 }
 
 bool HelperProcessTraffic::works(const QString& program) {

@@ -1,4 +1,4 @@
-#include "platform/ProcessTraffic.h"
+#include "platform/linux/LinuxProcessTraffic.h"
 
 #include "platform/FallbackProcessTraffic.h"
 #include "platform/InterfaceAddresses.h"
@@ -85,10 +85,15 @@ QString trafficHelperPath() {
 
 // Every protocol through the privileged helper where it is installed and allowed to count;
 // otherwise, or once it fails, the TCP socket table, which needs no privileges.
-std::unique_ptr<ProcessTraffic> ProcessTraffic::create(ProcessTrafficNotice notice) {
+std::unique_ptr<ProcessTraffic> createLinuxProcessTraffic(const QString& helperProgram,
+                                                          ProcessTrafficNotice notice) {
     return std::make_unique<FallbackProcessTraffic>(
-        std::make_unique<HelperProcessTraffic>(trafficHelperPath(), std::move(notice)),
+        std::make_unique<HelperProcessTraffic>(helperProgram, std::move(notice)),
         std::make_unique<SockDiagProcessTraffic>());
+}
+
+std::unique_ptr<ProcessTraffic> ProcessTraffic::create(ProcessTrafficNotice notice) {
+    return createLinuxProcessTraffic(trafficHelperPath(), std::move(notice));
 }
 
 AppTrafficSource ProcessTraffic::sourceOnThisMachine() {
