@@ -232,10 +232,26 @@ TEST_F(TrafficRecorderTest, KillDuringSavesNeverLeavesATruncatedFile) {
 }
 
 TEST_F(TrafficRecorderTest, WithoutSupportDirectoryTheFallbackIsWrittenNeverRead) {
-    FakeClock fallbackClock;
-    TrafficRecorder recorder(fallbackClock, std::nullopt, nullptr);
-    EXPECT_EQ(recorder.dataURL(), QStringLiteral("/tmp/vorn_traffic.json"));
-    EXPECT_TRUE(recorder.data().empty());
+    const QString fallback = QStringLiteral("/tmp/vorn_traffic.json");
+    // The path is shared by every user of the machine: whatever is there comes back after.
+    const bool existed = QFileInfo::exists(fallback);
+    const QByteArray before = readFile(fallback);
+    const TrafficData earlier{{QStringLiteral("2026-12-05"), {7, 8, {}}}};
+    writeFile(fallback, TrafficFile::serialize(earlier));
+    {
+        TrafficRecorder recorder(clock, std::nullopt, nullptr);
+        EXPECT_EQ(recorder.dataURL(), fallback);
+        EXPECT_TRUE(recorder.data().empty());
+        recorder.recordTotal(3, 4);
+        EXPECT_TRUE(recorder.saveData());
+    }
+    const std::optional<TrafficData> written = TrafficFile::parse(readFile(fallback));
+    if (existed)
+        writeFile(fallback, before);
+    else
+        QFile::remove(fallback);
+    const TrafficData expected{{QStringLiteral("2026-12-06"), {4, 3, {}}}};
+    EXPECT_EQ(written, expected);
 }
 
 TEST_F(TrafficRecorderTest, StopAndSaveWritesTheFile) {
@@ -247,7 +263,9 @@ TEST_F(TrafficRecorderTest, StopAndSaveWritesTheFile) {
 
 TEST(TrafficRecorderText, DayKeysAndDisplayDates) {
     EXPECT_EQ(dayKey(QDate(2026, 1, 5)), QStringLiteral("2026-01-05"));
-    EXPECT_EQ(TrafficRecorder::todayString(), QDate::currentDate().toString(Qt::ISODate));
+    FakeClock lateEvening;
+    lateEvening.setNow(QDateTime(QDate(2027, 2, 3), QTime(23, 59, 59)));
+    EXPECT_EQ(TrafficRecorder::todayString(lateEvening), QStringLiteral("2027-02-03"));
     EXPECT_EQ(displayDay(QStringLiteral("2026-01-05")), QStringLiteral("1/5"));
     EXPECT_EQ(displayDay(QStringLiteral("2026-12-31")), QStringLiteral("12/31"));
     for (const QString& text : {QStringLiteral("someday"), QString(), QStringLiteral("2026-13-01"),
