@@ -274,9 +274,9 @@ TEST_F(AppShellTest, ContextMenuCommandsActOnTheBall) {
 
 TEST(StatusIcon, TwoLinesOnADarkRoundedSquare) {
     const QImage image = StatusItem::renderIcon(QStringLiteral("1.2M"), QStringLiteral("35K"), 44);
-    image.save(screenshotDirectory() + QStringLiteral("/tray-icon.png"));
-    StatusItem::renderIcon(QStringLiteral("–"), QStringLiteral("–"), 22)
-        .save(screenshotDirectory() + QStringLiteral("/tray-icon-initial-22.png"));
+    saveScreenshot(image, QStringLiteral("tray-icon"));
+    saveScreenshot(StatusItem::renderIcon(QStringLiteral("–"), QStringLiteral("–"), 22),
+                   QStringLiteral("tray-icon-initial-22"));
     ASSERT_EQ(image.size(), QSize(44, 44));
     // Rounded corners stay transparent; the middle is the dark plate.
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);

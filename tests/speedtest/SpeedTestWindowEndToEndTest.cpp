@@ -1,10 +1,10 @@
 #include "LocalHttpsServer.h"
-#include "Screenshot.h"
 #include "speedtest/core/CurlTransport.h"
 #include "speedtest/core/QtScheduler.h"
 #include "speedtest/core/SpeedTestHistoryStore.h"
 #include "speedtest/windows/SpeedTestHistoryView.h"
 #include "speedtest/windows/SpeedTestWindow.h"
+#include "support/Screenshots.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -62,8 +62,8 @@ TEST(SpeedTestWindowEndToEnd, TestFromTheWindowLandsInTheHistoryAndItsExport) {
     ASSERT_EQ(engine.phase(), Phase::done)
         << window.findChild<QLabel*>(QStringLiteral("phaseLabel"))->text().toStdString();
     EXPECT_EQ(start->text(), "再测一次");
-    EXPECT_TRUE(saveScreenshot(live, QStringLiteral("end-to-end-upload")));
-    EXPECT_TRUE(saveScreenshot(window.grab().toImage(), QStringLiteral("end-to-end-result")));
+    saveScreenshot(live, QStringLiteral("end-to-end-upload"));
+    saveScreenshot(window.grab().toImage(), QStringLiteral("end-to-end-result"));
 
     ASSERT_EQ(store.records().size(), 1);
     const SpeedTestRecord& record = store.records()[0];
@@ -78,7 +78,7 @@ TEST(SpeedTestWindowEndToEnd, TestFromTheWindowLandsInTheHistoryAndItsExport) {
     auto* history = window.findChild<SpeedTestHistoryView*>();
     ASSERT_EQ(history->rows().size(), 1);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(saveScreenshot(window.grab().toImage(), QStringLiteral("end-to-end-history")));
+    saveScreenshot(window.grab().toImage(), QStringLiteral("end-to-end-history"));
 
     const QString exported = dir.filePath(QStringLiteral("export.csv"));
     history->askExportPath = [&](const QString&) { return exported; };
