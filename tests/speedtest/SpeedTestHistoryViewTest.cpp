@@ -3,6 +3,7 @@
 #include "settings/UserDefaults.h"
 #include "speedtest/windows/SpeedTestRecordView.h"
 #include "speedtest/windows/SpeedTestStyle.h"
+#include "support/FakeClock.h"
 #include "support/Screenshots.h"
 #include "ui/TrafficTheme.h"
 
@@ -238,6 +239,9 @@ TEST_F(SpeedTestHistoryViewTest, ClearKeepsATestStoredByAnotherProcessWhileTheAl
 TEST_F(SpeedTestHistoryViewTest, ExportWritesTheStoreCsv) {
     addRecords(3);
     SpeedTestHistoryView& v = makeView();
+    FakeClock clock;
+    clock.setNow(QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
+    v.clock = &clock;
     QString suggested;
     const QString target = m_dir.filePath(QStringLiteral("导出.csv"));
     v.askExportPath = [&](const QString& name) {
@@ -245,16 +249,11 @@ TEST_F(SpeedTestHistoryViewTest, ExportWritesTheStoreCsv) {
         return target;
     };
     child<QPushButton>("exportBtn")->click();
-    EXPECT_TRUE(suggested.startsWith(QStringLiteral("岚-测速记录-")));
-    EXPECT_EQ(suggested, SpeedTestHistoryView::suggestedExportName(QDateTime::currentDateTime()));
+    EXPECT_EQ(suggested.toStdString(), "岚-测速记录-20260314-0926.csv");
     QFile file(target);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), store->exportCSV().toUtf8());
     EXPECT_TRUE(dialogs.isEmpty());
-
-    EXPECT_EQ(
-        SpeedTestHistoryView::suggestedExportName(QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53))),
-        "岚-测速记录-20260314-0926.csv");
 }
 
 TEST_F(SpeedTestHistoryViewTest, ExportCancelledWritesNothing) {
