@@ -164,7 +164,7 @@ TEST_F(AppShellTest, StatusAndBallMenusShareOneStatisticsWindow) {
 TEST_F(AppShellTest, PresentBringsAHiddenTuckedBallBackExpanded) {
     panel.orderFrontRegardless();
     view->tuckToNearestEdge();
-    ASSERT_NE(view->tuckedEdge, SpeedView::TuckEdge::none);
+    ASSERT_EQ(view->tuckedEdge, SpeedView::TuckEdge::left); // x = 100 on a wide screen
     panel.hide();
 
     shell.present();
@@ -261,7 +261,7 @@ TEST_F(AppShellTest, ContextMenuCommandsActOnTheBall) {
                   "🎚 透明度 {100%（不透明）, 80% [on], 60%, 40%, 20%（极淡）, }"));
 
     findAction(*menu, QStringLiteral("↔ 贴边收起"))->trigger();
-    EXPECT_NE(view->tuckedEdge, SpeedView::TuckEdge::none);
+    EXPECT_EQ(view->tuckedEdge, SpeedView::TuckEdge::left); // x = 100: the left edge is nearer
     menu.reset(shell.buildContextMenu());
     EXPECT_EQ(describe(*menu)[7], QStringLiteral("↔ 展开悬浮球"));
 
