@@ -65,6 +65,8 @@ void DesktopApp::start() {
     });
     m_shell = std::make_unique<AppShell>(m_panel, m_view,
                                          [] { return TrafficRecorder::shared().getToday(); });
+    if (m_trayAvailable)
+        m_shell->setTrayAvailability(m_trayAvailable);
 
     m_panel->setWindowOpacity(PanelPlacement::initialOpacity(
         UserDefaults::doubleValue(PreferencesCatalogue::kWidgetOpacity)));
