@@ -401,7 +401,10 @@ TEST_F(SpeedTestWindowTest, AWholeRunOnAFakeTransportLandsInTheHistory) {
     ASSERT_EQ(engine->phase(), Phase::done);
     EXPECT_EQ(startTitle(), "再测一次");
     ASSERT_EQ(store->records().size(), 1);
-    EXPECT_GT(store->records()[0].downMbps, 0);
+    // 8 × 12.5 MB at the download's first instant over its 10 s: 800 Mbit / 10 s; the upload's
+    // 8 × 5 MB over 8 s: 320 Mbit / 8 s.
+    EXPECT_NEAR(store->records()[0].downMbps, 80.0, 1e-6);
+    EXPECT_NEAR(store->records()[0].upMbps, 40.0, 1e-6);
     EXPECT_EQ(store->records()[0].publicIP, "203.0.113.7");
     EXPECT_EQ(badge(), "历史记录 (1)");
     EXPECT_TRUE(text("lastLabel").contains(QStringLiteral("公网 203.0.113.7")));
