@@ -89,6 +89,28 @@ TEST_F(TrafficRecorderTest, MidnightStartsANewDayAndLeavesYesterdayAlone) {
     EXPECT_EQ(recorder->getToday()->totalIn, 50u);
 }
 
+TEST_F(TrafficRecorderTest, AClockSetBackAcrossMidnightBooksByTheWallClockAndLosesNothing) {
+    auto recorder = makeRecorder();
+    clock.setNow(QDateTime(QDate(2026, 12, 7), QTime(0, 5)));
+    recorder->recordTotal(1, 100);
+    clock.setNow(QDateTime(QDate(2026, 12, 6), QTime(23, 55))); // set back ten minutes
+    recorder->recordTotal(2, 20);
+    EXPECT_EQ(recorder->getToday(), (DailyTraffic{20, 2, {}}));
+    recorder->processAppSample({{QStringLiteral("curl"), {1000, 10}}});
+    recorder->processAppSample({{QStringLiteral("curl"), {1500, 30}}});
+    clock.setNow(QDateTime(QDate(2026, 12, 7), QTime(0, 6))); // and on past midnight again
+    recorder->recordTotal(4, 3);
+    recorder->processAppSample({{QStringLiteral("curl"), {1600, 30}}});
+
+    const TrafficData expected{
+        {QStringLiteral("2026-12-06"), {20, 2, {{QStringLiteral("curl"), {500, 20}}}}},
+        {QStringLiteral("2026-12-07"), {103, 5, {{QStringLiteral("curl"), {100, 0}}}}},
+    };
+    EXPECT_EQ(recorder->data(), expected);
+    ASSERT_TRUE(recorder->saveData());
+    EXPECT_EQ(makeRecorder()->data(), expected);
+}
+
 TEST_F(TrafficRecorderTest, SumsSaturateInsteadOfWrapping) {
     auto recorder = makeRecorder();
     recorder->recordTotal(kMax - 1, kMax);
