@@ -80,5 +80,6 @@ void DesktopApp::tick() {
     TrafficRecorder::shared().recordTotal(result.dUp, result.dDown);
     m_alert.checkThresholdAlert(result.down, result.up);
     m_shell->updateStatusTitle(result.down, result.up);
+    m_shell->followTrayHost();
     m_view->recordTick(result);
 }

@@ -72,6 +72,37 @@ TEST_F(AppShellTest, MenubarWithoutATrayHostKeepsTheBall) {
     EXPECT_FALSE(panel.isVisible());
 }
 
+TEST_F(AppShellTest, TheBallFollowsATrayHostThatComesAndGoesInTheMenubarMode) {
+    trayAvailable = false;
+    setMode("menubar");
+    shell.applyDisplayMode();
+    shell.followTrayHost();
+    EXPECT_TRUE(panel.isVisible());
+    trayAvailable = true; // a tray host started after the program
+    shell.followTrayHost();
+    EXPECT_FALSE(panel.isVisible());
+    shell.followTrayHost();
+    EXPECT_FALSE(panel.isVisible());
+    trayAvailable = false; // and quit again: only the ball can show the program now
+    shell.followTrayHost();
+    EXPECT_TRUE(panel.isVisible());
+}
+
+TEST_F(AppShellTest, OutsideTheMenubarModeATrayHostLeavesTheBallAlone) {
+    for (const char* mode : {"both", "floating"}) {
+        trayAvailable = false;
+        setMode(mode);
+        shell.applyDisplayMode();
+        panel.hide(); // hidden from its own menu
+        trayAvailable = true;
+        shell.followTrayHost();
+        EXPECT_FALSE(panel.isVisible()) << mode;
+        trayAvailable = false;
+        shell.followTrayHost();
+        EXPECT_FALSE(panel.isVisible()) << mode;
+    }
+}
+
 TEST_F(AppShellTest, BothThenFloatingThenBothStartsAFreshTitle) {
     setMode("both");
     shell.applyDisplayMode();

@@ -91,6 +91,20 @@ TEST_F(DesktopAppTest, MenubarModeAtStartHidesThePanelBehindTheStatusItem) {
     EXPECT_TRUE(app.shell()->statusItem()->title().endsWith(QStringLiteral("B/s")));
 }
 
+TEST_F(DesktopAppTest, MenubarModeShowsTheBallUntilATrayHostAppears) {
+    UserDefaults::setString(PreferencesCatalogue::kDisplayMode, QStringLiteral("menubar"));
+    bool trayAvailable = false;
+    DesktopApp app;
+    app.setTrayAvailability([&] { return trayAvailable; });
+    app.start();
+    EXPECT_TRUE(app.panel()->isVisible());
+    app.tick();
+    EXPECT_TRUE(app.panel()->isVisible());
+    trayAvailable = true;
+    app.tick();
+    EXPECT_FALSE(app.panel()->isVisible());
+}
+
 TEST_F(DesktopAppTest, ObserversApplyDisplayModeAndLoginItem) {
     DesktopApp app;
     app.start();
