@@ -7,12 +7,14 @@
 #include "support/Screenshots.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -95,6 +97,48 @@ TEST(SpeedTestWindowEndToEnd, TestFromTheWindowLandsInTheHistoryAndItsExport) {
     const QByteArray csv = file.readAll();
     EXPECT_EQ(csv, store.exportCSV().toUtf8());
     EXPECT_TRUE(csv.contains(record.csvLine().toUtf8()));
+}
+
+// Quitting the program in the middle of a download: the transfers end, nothing is stored.
+TEST(SpeedTestWindowEndToEnd, QuittingDuringADownloadEndsItsTransfersAndStoresNothing) {
+    LocalHttpsServer server;
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    QString error;
+    std::optional<NodeCatalogue> catalogue = NodeCatalogue::load(server.writeNodesFile(), &error);
+    ASSERT_TRUE(catalogue) << error.toStdString();
+
+    SpeedTestTuning tuning;
+    tuning.downloadSeconds = 30; // far longer than the test waits
+    CurlTransport transport(catalogue->caFile);
+    QtScheduler scheduler;
+    SpeedTestEngine engine(transport, scheduler, Clock::system(), *catalogue, tuning);
+    QTemporaryDir dir;
+    const QString historyFile = dir.filePath(QStringLiteral("speedtest-history.json"));
+    SpeedTestHistoryStore store(historyFile);
+    SpeedTestWindow window(engine, store, Clock::system());
+    window.show();
+
+    window.findChild<QPushButton*>(QStringLiteral("startBtn"))->click();
+    QEventLoop loop;
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        if (engine.phase() == Phase::download && transport.activeCount() > 0)
+            loop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_EQ(engine.phase(), Phase::download);
+
+    ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
+    EXPECT_FALSE(engine.isRunning());
+    QDeadlineTimer deadline(5000);
+    while (transport.activeCount() > 0 && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_EQ(transport.activeCount(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(store.records().isEmpty());
+    EXPECT_FALSE(QFile::exists(historyFile));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -409,6 +410,37 @@ TEST_F(SpeedTestWindowTest, AWholeRunOnAFakeTransportLandsInTheHistory) {
     EXPECT_EQ(badge(), "历史记录 (1)");
     EXPECT_TRUE(text("lastLabel").contains(QStringLiteral("公网 203.0.113.7")));
     saveScreenshot(window->grab().toImage(), QStringLiteral("window-test-tab"));
+}
+
+TEST_F(SpeedTestWindowTest, QuittingDuringARunStopsItAndStoresNothing) {
+    makeWindow();
+    window->nodeChanged(1); // tuna, so no probing
+    window->toggleRun();
+    transport.answer(kTrace, true, 200, "ip=203.0.113.7\ncolo=HKG\nloc=CN\n");
+    scheduler.drain();
+    for (int i = 0; i < 8; ++i) {
+        scheduler.advance(1.0 / 64);
+        transport.answer(kTunaPing, true);
+        scheduler.drain();
+        scheduler.advance(0.125);
+    }
+    ASSERT_EQ(engine->phase(), Phase::download);
+    const std::vector<Transport::TransferId> downloads =
+        transport.open(QStringLiteral("100mb.bin"));
+    ASSERT_EQ(downloads.size(), 8u);
+    for (Transport::TransferId id : downloads)
+        transport.receive(id, 12500000);
+    scheduler.advance(5);
+
+    ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
+    EXPECT_FALSE(engine->isRunning());
+    EXPECT_EQ(transport.openCount(), 0);
+    scheduler.advance(30); // whatever was still scheduled finds nothing to finish
+    EXPECT_EQ(engine->phase(), Phase::idle);
+    EXPECT_TRUE(store->records().isEmpty());
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("speedtest-history.json"))));
+    EXPECT_FALSE(UserDefaults::contains(SpeedTestWindow::kLastResult + "/down"));
+    EXPECT_EQ(startTitle(), "开始测速");
 }
 
 TEST_F(SpeedTestWindowTest, AFailedRunOnAFakeTransportShowsTheWarning) {
