@@ -97,6 +97,20 @@ int screenIndexForFrame(const QRect& frame, const QList<QRect>& screens) {
     return best;
 }
 
+QRect frameForScreens(const QRect& frame, TuckEdge tucked, const QList<QRect>& screens,
+                      const QRect& fallback) {
+    const int index = screenIndexForFrame(onScreenPart(frame, tucked), screens);
+    const QRect visible = index >= 0 ? screens[index] : fallback;
+    if (tucked != TuckEdge::none)
+        return tuckedFrame(tucked, clampedY(frame.y(), frame.height(), visible), visible);
+    qint64 shown = 0;
+    for (const QRect& screen : screens)
+        shown += area(frame.intersected(screen));
+    if (index >= 0 && shown >= area(frame))
+        return frame;
+    return pulledInside(frame, visible);
+}
+
 QString edgeText(TuckEdge edge) {
     switch (edge) {
     case TuckEdge::left:

@@ -57,6 +57,13 @@ QRect pulledInside(const QRect& frame, const QRect& visible);
 QRect onScreenPart(const QRect& frame, TuckEdge tucked);
 // The index of the screen holding the largest part of the frame, or -1 when it touches none.
 int screenIndexForFrame(const QRect& frame, const QList<QRect>& screens);
+// Where the ball goes after the screens changed (one removed, resized, its available area
+// changed); `screens` are the available areas now, `fallback` the primary one. A tucked ball
+// goes to its edge of the screen holding its peek strip; an untucked one stays while it is
+// wholly visible, else it is pulled inside the screen holding most of it. A ball on no
+// screen goes to the fallback.
+QRect frameForScreens(const QRect& frame, TuckEdge tucked, const QList<QRect>& screens,
+                      const QRect& fallback);
 
 // Stored text of a tuck edge ("left", "right"; none is stored as absence) and back; any other
 // text reads as none.

@@ -45,6 +45,41 @@ SpeedView::SpeedView(QWidget* parent)
     : QWidget(parent), m_frameAnimation(makeAnimation("geometry", this)),
       m_opacityAnimation(makeAnimation("windowOpacity", this)) {
     resize(widgetSize);
+    // Queued, so the screen list has settled when the ball looks at it.
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, &SpeedView::watchScreen);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &SpeedView::followScreens,
+            Qt::QueuedConnection);
+    for (QScreen* screen : QGuiApplication::screens())
+        watchScreen(screen);
+}
+
+void SpeedView::watchScreen(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, &SpeedView::followScreens,
+            Qt::QueuedConnection);
+    connect(screen, &QScreen::availableGeometryChanged, this, &SpeedView::followScreens,
+            Qt::QueuedConnection);
+}
+
+void SpeedView::followScreens() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return;
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    keepOnScreens(areas, primary->availableGeometry());
+}
+
+void SpeedView::keepOnScreens(const QList<QRect>& availableAreas, const QRect& primaryArea) {
+    if (!hostPanel)
+        return;
+    const QRect frame = settledFrame();
+    const QRect kept =
+        BallGeometry::frameForScreens(frame, tuckedEdge, availableAreas, primaryArea);
+    if (kept == frame)
+        return;
+    m_frameAnimation->stop();
+    hostPanel->setGeometry(kept);
 }
 
 void SpeedView::recordTick(const TickResult& tick) {

@@ -72,6 +72,10 @@ public:
     void restoreTuckState();
     // Stores the panel's frame while it is untucked.
     void saveExpandedFrame();
+    // Moves the panel back onto the screens whose available areas are given (the primary
+    // one last resort) when it is no longer where it can be seen; the tuck state and the
+    // stored frame stay, so a screen plugged in again finds the user's place.
+    void keepOnScreens(const QList<QRect>& availableAreas, const QRect& primaryArea);
 
 public Q_SLOTS:
     void resetStats();
@@ -102,6 +106,9 @@ private:
     // Where the panel is, or where it is sliding to.
     QRect settledFrame() const;
     void animateFrame(const QRect& frame);
+    // A screen came, went or changed size: the ball stays where it can be seen.
+    void followScreens();
+    void watchScreen(QScreen* screen);
 
     SpeedBallPainter m_painter;
     QPropertyAnimation* m_frameAnimation;

@@ -58,12 +58,20 @@ void AppShell::applyDisplayMode() {
         teardownStatusItem();
     else
         setupStatusItem();
+    m_trayWasAvailable = m_trayAvailable();
     if (!m_panel)
         return;
-    if (mode == DisplayMode::menubar && m_trayAvailable())
+    if (mode == DisplayMode::menubar && m_trayWasAvailable)
         m_panel->hide();
     else
         m_panel->orderFrontRegardless();
+}
+
+void AppShell::followTrayHost() {
+    if (PreferencesCatalogue::displayMode() != DisplayMode::menubar)
+        return;
+    if (m_trayAvailable() != m_trayWasAvailable)
+        applyDisplayMode();
 }
 
 void AppShell::present() {

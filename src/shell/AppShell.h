@@ -41,6 +41,10 @@ public:
     void present();
     // Whether a tray host is there to show the status item; the platform's answer by default.
     void setTrayAvailability(std::function<bool()> available);
+    // In the menu-bar mode, a tray host that came or went since the mode was applied applies
+    // it again: the ball hides behind a host that appeared after start-up and comes back
+    // when the host goes. Cheap enough for every tick.
+    void followTrayHost();
 
     // A new status menu, current as of now; the caller owns it.
     QMenu* buildStatusMenu();
@@ -66,6 +70,8 @@ private:
     QPointer<SpeedView> m_view;
     TodaySource m_today;
     std::function<bool()> m_trayAvailable;
+    // The tray host's presence when the display mode was last applied.
+    bool m_trayWasAvailable = false;
     std::unique_ptr<StatusItem> m_statusItem;
     StatusMenuHandler m_statusHandler;
     QMenu m_hostMenu;

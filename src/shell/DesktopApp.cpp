@@ -65,6 +65,8 @@ void DesktopApp::start() {
     });
     m_shell = std::make_unique<AppShell>(m_panel, m_view,
                                          [] { return TrafficRecorder::shared().getToday(); });
+    if (m_trayAvailable)
+        m_shell->setTrayAvailability(m_trayAvailable);
 
     m_panel->setWindowOpacity(PanelPlacement::initialOpacity(
         UserDefaults::doubleValue(PreferencesCatalogue::kWidgetOpacity)));
@@ -78,5 +80,6 @@ void DesktopApp::tick() {
     TrafficRecorder::shared().recordTotal(result.dUp, result.dDown);
     m_alert.checkThresholdAlert(result.down, result.up);
     m_shell->updateStatusTitle(result.down, result.up);
+    m_shell->followTrayHost();
     m_view->recordTick(result);
 }

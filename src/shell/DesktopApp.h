@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class FloatingPanel;
@@ -22,6 +23,10 @@ public:
 
     // Builds the panel, takes the baseline reading, starts the tick and the observers.
     void start();
+    // Replaces the platform's answer to whether a tray host is there; before start().
+    void setTrayAvailability(std::function<bool()> available) {
+        m_trayAvailable = std::move(available);
+    }
 
     FloatingPanel* panel() const { return m_panel; }
     SpeedView* view() const { return m_view; }
@@ -37,4 +42,5 @@ private:
     QTimer m_timer;
     ThresholdAlert m_alert;
     std::unique_ptr<AppShell> m_shell;
+    std::function<bool()> m_trayAvailable;
 };

@@ -72,6 +72,37 @@ TEST_F(AppShellTest, MenubarWithoutATrayHostKeepsTheBall) {
     EXPECT_FALSE(panel.isVisible());
 }
 
+TEST_F(AppShellTest, TheBallFollowsATrayHostThatComesAndGoesInTheMenubarMode) {
+    trayAvailable = false;
+    setMode("menubar");
+    shell.applyDisplayMode();
+    shell.followTrayHost();
+    EXPECT_TRUE(panel.isVisible());
+    trayAvailable = true; // a tray host started after the program
+    shell.followTrayHost();
+    EXPECT_FALSE(panel.isVisible());
+    shell.followTrayHost();
+    EXPECT_FALSE(panel.isVisible());
+    trayAvailable = false; // and quit again: only the ball can show the program now
+    shell.followTrayHost();
+    EXPECT_TRUE(panel.isVisible());
+}
+
+TEST_F(AppShellTest, OutsideTheMenubarModeATrayHostLeavesTheBallAlone) {
+    for (const char* mode : {"both", "floating"}) {
+        trayAvailable = false;
+        setMode(mode);
+        shell.applyDisplayMode();
+        panel.hide(); // hidden from its own menu
+        trayAvailable = true;
+        shell.followTrayHost();
+        EXPECT_FALSE(panel.isVisible()) << mode;
+        trayAvailable = false;
+        shell.followTrayHost();
+        EXPECT_FALSE(panel.isVisible()) << mode;
+    }
+}
+
 TEST_F(AppShellTest, BothThenFloatingThenBothStartsAFreshTitle) {
     setMode("both");
     shell.applyDisplayMode();
@@ -164,7 +195,7 @@ TEST_F(AppShellTest, StatusAndBallMenusShareOneStatisticsWindow) {
 TEST_F(AppShellTest, PresentBringsAHiddenTuckedBallBackExpanded) {
     panel.orderFrontRegardless();
     view->tuckToNearestEdge();
-    ASSERT_NE(view->tuckedEdge, SpeedView::TuckEdge::none);
+    ASSERT_EQ(view->tuckedEdge, SpeedView::TuckEdge::left); // x = 100 on a wide screen
     panel.hide();
 
     shell.present();
@@ -261,7 +292,7 @@ TEST_F(AppShellTest, ContextMenuCommandsActOnTheBall) {
                   "🎚 透明度 {100%（不透明）, 80% [on], 60%, 40%, 20%（极淡）, }"));
 
     findAction(*menu, QStringLiteral("↔ 贴边收起"))->trigger();
-    EXPECT_NE(view->tuckedEdge, SpeedView::TuckEdge::none);
+    EXPECT_EQ(view->tuckedEdge, SpeedView::TuckEdge::left); // x = 100: the left edge is nearer
     menu.reset(shell.buildContextMenu());
     EXPECT_EQ(describe(*menu)[7], QStringLiteral("↔ 展开悬浮球"));
 
@@ -274,9 +305,9 @@ TEST_F(AppShellTest, ContextMenuCommandsActOnTheBall) {
 
 TEST(StatusIcon, TwoLinesOnADarkRoundedSquare) {
     const QImage image = StatusItem::renderIcon(QStringLiteral("1.2M"), QStringLiteral("35K"), 44);
-    image.save(screenshotDirectory() + QStringLiteral("/tray-icon.png"));
-    StatusItem::renderIcon(QStringLiteral("–"), QStringLiteral("–"), 22)
-        .save(screenshotDirectory() + QStringLiteral("/tray-icon-initial-22.png"));
+    saveScreenshot(image, QStringLiteral("tray-icon"));
+    saveScreenshot(StatusItem::renderIcon(QStringLiteral("–"), QStringLiteral("–"), 22),
+                   QStringLiteral("tray-icon-initial-22"));
     ASSERT_EQ(image.size(), QSize(44, 44));
     // Rounded corners stay transparent; the middle is the dark plate.
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);

@@ -120,6 +120,52 @@ TEST(BallGeometry, PullingAFrameBackInside) {
     EXPECT_EQ(pulledInside(ballAt(300, 200), kScreen), ballAt(300, 200));
 }
 
+TEST(BallGeometry, AfterAScreenChangeTheBallIsWhereItCanBeSeen) {
+    const QRect right(1920, 0, 1280, 1024);
+    const QList<QRect> both{kScreen, right};
+    const QRect shrunk(0, 0, 1280, 720);
+    struct Case {
+        const char* what;
+        QRect frame;
+        TuckEdge tucked;
+        QList<QRect> screens;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {"untouched", ballAt(300, 200), TuckEdge::none, both, ballAt(300, 200)},
+        {"across two screens", ballAt(1800, 100), TuckEdge::none, both, ballAt(1800, 100)},
+        {"its screen removed", ballAt(2500, 500), TuckEdge::none, {kScreen}, ballAt(1704, 500)},
+        {"half of it on a removed screen",
+         ballAt(1800, 100),
+         TuckEdge::none,
+         {kScreen},
+         ballAt(1704, 100)},
+        {"its screen shrunk", ballAt(1200, 700), TuckEdge::none, {shrunk}, ballAt(1064, 628)},
+        {"no screen but the fallback", ballAt(5000, 100), TuckEdge::none, {}, ballAt(1704, 100)},
+        {"tucked, untouched", QRect(1890, 100, 216, 92), TuckEdge::right, both,
+         QRect(1890, 100, 216, 92)},
+        {"tucked, its screen grew",
+         QRect(1890, 100, 216, 92),
+         TuckEdge::right,
+         {QRect(0, 0, 2560, 1440)},
+         QRect(2530, 100, 216, 92)},
+        {"tucked, its screen removed",
+         QRect(3170, 500, 216, 92),
+         TuckEdge::right,
+         {kScreen},
+         QRect(1890, 500, 216, 92)},
+        {"tucked left, its screen lower",
+         QRect(-186, 1000, 216, 92),
+         TuckEdge::left,
+         {shrunk},
+         QRect(-186, 628, 216, 92)},
+    };
+    for (const Case& c : cases) {
+        const QRect fallback = c.screens.isEmpty() ? kScreen : c.screens.front();
+        EXPECT_EQ(frameForScreens(c.frame, c.tucked, c.screens, fallback), c.expected) << c.what;
+    }
+}
+
 TEST(BallGeometry, TuckEdgeText) {
     EXPECT_EQ(edgeText(TuckEdge::left), QStringLiteral("left"));
     EXPECT_EQ(edgeText(TuckEdge::right), QStringLiteral("right"));

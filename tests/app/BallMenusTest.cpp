@@ -119,8 +119,8 @@ TEST_F(BallMenusTest, OpacitySliderItem) {
 
     menu->popup(QPoint(100, 100));
     opacity->popup(QPoint(300, 100));
-    opacity->grab().save(screenshotDirectory() + QStringLiteral("/opacity-menu.png"));
-    menu->grab().save(screenshotDirectory() + QStringLiteral("/context-menu.png"));
+    saveScreenshot(opacity->grab().toImage(), QStringLiteral("opacity-menu"));
+    saveScreenshot(menu->grab().toImage(), QStringLiteral("context-menu"));
 }
 
 TEST(ContextMenuPlacement, BelowWhenTheItemsFitElseAbove) {

@@ -314,6 +314,23 @@ TEST_F(BallPanelTest, StartUpBringsBackABallSavedOnAScreenThatIsGone) {
     EXPECT_EQ(tucked.panel()->width(), 216);
 }
 
+TEST_F(BallPanelTest, ABallWhoseScreenGoesComesBackOntoTheOneLeft) {
+    const QRect left(0, 0, 1920, 1080);
+    openAt(2500, 500); // on the right screen
+    view->keepOnScreens({left}, left);
+    EXPECT_EQ(panel->geometry(), QRect(1704, 500, 216, 92));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(UserDefaults::contains(Catalogue::kWidgetFrame)) << "the user's place stays";
+
+    dragBallTo(QPoint(3100, 300)); // dropped past the right screen's edge: tucked there
+    ASSERT_TRUE(settlesAt(QRect(3170, 300, 216, 92)));
+    view->keepOnScreens({left}, left);
+    EXPECT_EQ(panel->geometry(), QRect(1890, 300, 216, 92));
+    EXPECT_EQ(view->tuckedEdge, TuckEdge::right);
+    click(QPoint(1900, 340)); // and its strip still brings it back
+    EXPECT_TRUE(settlesAt(QRect(1704, 300, 216, 92)));
+}
+
 TEST_F(BallPanelTest, StartUpIgnoresAnUnknownTuckEdge) {
     UserDefaults::setString(Catalogue::kWidgetFrame, QStringLiteral("{{500, 300}, {216, 92}}"));
     UserDefaults::setString(Catalogue::kWidgetTucked, QStringLiteral("up"));

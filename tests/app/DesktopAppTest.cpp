@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
 
@@ -82,14 +81,28 @@ TEST_F(DesktopAppTest, TickFeedsTheView) {
 TEST_F(DesktopAppTest, MenubarModeAtStartHidesThePanelBehindTheStatusItem) {
     UserDefaults::setString(PreferencesCatalogue::kDisplayMode, QStringLiteral("menubar"));
     DesktopApp app;
+    app.setTrayAvailability([] { return true; });
     app.start();
-    // Offscreen there is no tray host, and then the ball stays.
-    EXPECT_EQ(app.panel()->isVisible(), !QSystemTrayIcon::isSystemTrayAvailable());
+    EXPECT_FALSE(app.panel()->isVisible());
     ASSERT_NE(app.shell()->statusItem(), nullptr);
     EXPECT_EQ(app.shell()->statusItem()->title(), QStringLiteral("↓ – ↑ –"));
     app.tick();
     EXPECT_TRUE(app.shell()->statusItem()->title().startsWith(QStringLiteral("↓ ")));
     EXPECT_TRUE(app.shell()->statusItem()->title().endsWith(QStringLiteral("B/s")));
+}
+
+TEST_F(DesktopAppTest, MenubarModeShowsTheBallUntilATrayHostAppears) {
+    UserDefaults::setString(PreferencesCatalogue::kDisplayMode, QStringLiteral("menubar"));
+    bool trayAvailable = false;
+    DesktopApp app;
+    app.setTrayAvailability([&] { return trayAvailable; });
+    app.start();
+    EXPECT_TRUE(app.panel()->isVisible());
+    app.tick();
+    EXPECT_TRUE(app.panel()->isVisible());
+    trayAvailable = true;
+    app.tick();
+    EXPECT_FALSE(app.panel()->isVisible());
 }
 
 TEST_F(DesktopAppTest, ObserversApplyDisplayModeAndLoginItem) {

@@ -1,6 +1,7 @@
 #include "ball/SpeedView.h"
 
-#include <QDir>
+#include "support/Screenshots.h"
+
 #include <QImage>
 #include <QPainter>
 
@@ -20,10 +21,7 @@ QImage render(SpeedView& view, const char* name) {
     QPainter painter(&image);
     view.draw(painter);
     painter.end();
-    // Set VORN_SCREENSHOT_DIR to look at the renderings.
-    const QString dir = qEnvironmentVariable("VORN_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        image.save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+    saveScreenshot(image, QString::fromLatin1(name));
     return image;
 }
 

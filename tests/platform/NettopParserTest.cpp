@@ -26,13 +26,19 @@ TEST(NettopParser, FixtureOutput) {
 }
 
 TEST(NettopParser, LinesWithoutAProcessFieldAddNothing) {
-    for (const char* text : {"", "\n\n", "a,b,c,d,e", ",,,,1,2", ",nodot,,,1,2", ",.5,,,1,2",
-                             "x,name.1,,,++1,+", "x,name.1,,,+,-1"}) {
-        const AppSample sample = parseNettop(QString::fromUtf8(text));
-        for (const auto& [name, counts] : sample)
-            EXPECT_EQ(counts, (std::pair<quint64, quint64>(0, 0))) << text;
-        EXPECT_LE(sample.size(), 1u) << text;
-    }
+    const AppSample nameOnly{{QStringLiteral("name"), {0, 0}}};
+    const std::pair<const char*, AppSample> cases[] = {
+        {"", {}},
+        {"\n\n", {}},
+        {"a,b,c,d,e", {}},              // five fields
+        {",,,,1,2", {}},                // no process field
+        {",nodot,,,1,2", {}},           // no full stop before the id
+        {",.5,,,1,2", {}},              // an empty name
+        {"x,name.1,,,++1,+", nameOnly}, // a named process whose counts do not read
+        {"x,name.1,,,+,-1", nameOnly},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(parseNettop(QString::fromUtf8(text)), expected) << text;
     EXPECT_EQ(parseNettop(u"x,a.b.c.42,,,7,8,extra,fields"),
               (AppSample{{QStringLiteral("a.b.c"), {7, 8}}}));
 }

@@ -205,7 +205,7 @@ TEST_F(PreferencesWindowTest, SecondShowKeepsTheBuiltWindow) {
 TEST_F(PreferencesWindowTest, DarkLookScreenshot) {
     open();
     const QImage image = prefs->window->grab().toImage();
-    image.save(screenshotDirectory() + QStringLiteral("/preferences.png"));
+    saveScreenshot(image, QStringLiteral("preferences"));
     EXPECT_EQ(image.size() / image.devicePixelRatio(), QSize(480, 640));
     const qreal dpr = image.devicePixelRatio();
     auto at = [&](int x, int y) { return image.pixelColor(int(x * dpr), int(y * dpr)); };
@@ -235,7 +235,7 @@ TEST_F(PreferencesWindowTest, PopupsAreDarkOnALightDesktop) {
     QWidget* menu = QApplication::activePopupWidget();
     ASSERT_NE(menu, nullptr);
     const QImage menuImage = menu->grab().toImage();
-    menuImage.save(screenshotDirectory() + QStringLiteral("/preferences-field-menu.png"));
+    saveScreenshot(menuImage, QStringLiteral("preferences-field-menu"));
     EXPECT_LE(popupBackgroundLightness(menuImage), 50);
     menu->close();
 

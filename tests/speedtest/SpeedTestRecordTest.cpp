@@ -1,5 +1,7 @@
 #include "speedtest/core/SpeedTestRecord.h"
 
+#include "support/ScopedTimeZone.h"
+
 #include <QJsonDocument>
 
 #include <cmath>
@@ -53,8 +55,10 @@ TEST(SpeedTestRecordText, WorkedExampleByteForByte) {
 TEST(SpeedTestRecordText, DefaultRecordForms) {
     const SpeedTestRecord record = fromJsonText("{}");
     EXPECT_EQ(record, SpeedTestRecord());
-    EXPECT_EQ(record.timeText(),
-              QDateTime::fromSecsSinceEpoch(0).toString(QStringLiteral("MM-dd HH:mm:ss")));
+    {
+        const ScopedTimeZone shanghai("Asia/Shanghai"); // UTC+8 all year
+        EXPECT_EQ(record.timeText().toStdString(), "01-01 08:00:00");
+    }
     EXPECT_EQ(record.pingText().toStdString(), "⏱ --");
     EXPECT_EQ(record.identityLine().toStdString(), "MAC — · IP —");
     const QStringList lines = record.tooltip().split(QLatin1Char('\n'));

@@ -1,9 +1,9 @@
 #include "speedtest/windows/SpeedTestWindow.h"
 
-#include "Screenshot.h"
 #include "common/Brand.h"
 #include "speedtest/core/SpeedTestNodes.h"
 #include "speedtest/windows/SpeedTestStyle.h"
+#include "support/Screenshots.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -41,7 +41,7 @@ TEST(SpeedTestWindowNodesFile, ABrokenNodesFileIsShownInTheWindowAndTheBuiltInNo
     ASSERT_NE(nodes, nullptr);
     ASSERT_EQ(nodes->count(), 5);
     EXPECT_EQ(nodes->itemText(1), "清华 TUNA · 北京 · 教育网");
-    EXPECT_TRUE(saveScreenshot(window.grab().toImage(), QStringLiteral("window-nodes-notice")));
+    saveScreenshot(window.grab().toImage(), QStringLiteral("window-nodes-notice"));
 }
 
 } // namespace

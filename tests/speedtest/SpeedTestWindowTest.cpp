@@ -2,7 +2,6 @@
 
 #include "FakeScheduler.h"
 #include "FakeTransport.h"
-#include "Screenshot.h"
 #include "settings/UserDefaults.h"
 #include "speedtest/core/SpeedTestHistoryStore.h"
 #include "speedtest/core/SpeedTestNodes.h"
@@ -10,6 +9,7 @@
 #include "speedtest/windows/SpeedTestHistoryView.h"
 #include "speedtest/windows/SpeedTestStyle.h"
 #include "support/LightDesktop.h"
+#include "support/Screenshots.h"
 #include "ui/TrafficTheme.h"
 
 #include <QAbstractItemView>
@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -315,7 +316,7 @@ TEST_F(SpeedTestWindowTest, ARunWithoutUploadNodeIsShownButNotStored) {
     EXPECT_EQ(text("lastLabel"), "尚未测速");
     EXPECT_FALSE(child<QPushButton>("copyBtn")->isEnabled());
     EXPECT_FALSE(UserDefaults::contains(SpeedTestWindow::kLastResult + "/down"));
-    EXPECT_TRUE(saveScreenshot(window->grab().toImage(), QStringLiteral("window-no-upload")));
+    saveScreenshot(window->grab().toImage(), QStringLiteral("window-no-upload"));
 }
 
 TEST_F(SpeedTestWindowTest, StoredLastResult) {
@@ -373,7 +374,7 @@ TEST_F(SpeedTestWindowTest, StartAndStopDriveTheEngine) {
     EXPECT_EQ(text("phaseLabel"), "就绪");
     EXPECT_TRUE(store->records().isEmpty());
     EXPECT_FALSE(UserDefaults::contains(SpeedTestWindow::kLastResult + "/down"));
-    EXPECT_TRUE(saveScreenshot(window->grab().toImage(), QStringLiteral("window-no-upload")));
+    saveScreenshot(window->grab().toImage(), QStringLiteral("window-no-upload"));
 }
 
 TEST_F(SpeedTestWindowTest, AWholeRunOnAFakeTransportLandsInTheHistory) {
@@ -401,11 +402,45 @@ TEST_F(SpeedTestWindowTest, AWholeRunOnAFakeTransportLandsInTheHistory) {
     ASSERT_EQ(engine->phase(), Phase::done);
     EXPECT_EQ(startTitle(), "再测一次");
     ASSERT_EQ(store->records().size(), 1);
-    EXPECT_GT(store->records()[0].downMbps, 0);
+    // 8 × 12.5 MB at the download's first instant over its 10 s: 800 Mbit / 10 s; the upload's
+    // 8 × 5 MB over 8 s: 320 Mbit / 8 s.
+    EXPECT_NEAR(store->records()[0].downMbps, 80.0, 1e-6);
+    EXPECT_NEAR(store->records()[0].upMbps, 40.0, 1e-6);
     EXPECT_EQ(store->records()[0].publicIP, "203.0.113.7");
     EXPECT_EQ(badge(), "历史记录 (1)");
     EXPECT_TRUE(text("lastLabel").contains(QStringLiteral("公网 203.0.113.7")));
-    EXPECT_TRUE(saveScreenshot(window->grab().toImage(), QStringLiteral("window-test-tab")));
+    saveScreenshot(window->grab().toImage(), QStringLiteral("window-test-tab"));
+}
+
+TEST_F(SpeedTestWindowTest, QuittingDuringARunStopsItAndStoresNothing) {
+    makeWindow();
+    window->nodeChanged(1); // tuna, so no probing
+    window->toggleRun();
+    transport.answer(kTrace, true, 200, "ip=203.0.113.7\ncolo=HKG\nloc=CN\n");
+    scheduler.drain();
+    for (int i = 0; i < 8; ++i) {
+        scheduler.advance(1.0 / 64);
+        transport.answer(kTunaPing, true);
+        scheduler.drain();
+        scheduler.advance(0.125);
+    }
+    ASSERT_EQ(engine->phase(), Phase::download);
+    const std::vector<Transport::TransferId> downloads =
+        transport.open(QStringLiteral("100mb.bin"));
+    ASSERT_EQ(downloads.size(), 8u);
+    for (Transport::TransferId id : downloads)
+        transport.receive(id, 12500000);
+    scheduler.advance(5);
+
+    ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
+    EXPECT_FALSE(engine->isRunning());
+    EXPECT_EQ(transport.openCount(), 0);
+    scheduler.advance(30); // whatever was still scheduled finds nothing to finish
+    EXPECT_EQ(engine->phase(), Phase::idle);
+    EXPECT_TRUE(store->records().isEmpty());
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("speedtest-history.json"))));
+    EXPECT_FALSE(UserDefaults::contains(SpeedTestWindow::kLastResult + "/down"));
+    EXPECT_EQ(startTitle(), "开始测速");
 }
 
 TEST_F(SpeedTestWindowTest, AFailedRunOnAFakeTransportShowsTheWarning) {
@@ -457,7 +492,7 @@ TEST_F(SpeedTestWindowTest, TabsAndRenderings) {
         engine->onTick(Phase::download, 40 + 30 * std::sin(i / 5.0), 50, i / 40.0);
     w.resize(560, 700);
     const QImage test = w.grab().toImage();
-    EXPECT_TRUE(saveScreenshot(test, QStringLiteral("window-live")));
+    saveScreenshot(test, QStringLiteral("window-live"));
     EXPECT_EQ(test.pixel(5, 5), TrafficTheme::windowBG.rgb());
     // The graph card spans the window between the 24-point insets.
     auto* graph = child<RateGraphView>("graph");
@@ -472,7 +507,7 @@ TEST_F(SpeedTestWindowTest, TabsAndRenderings) {
     child<QTabBar>("tabControl")->setCurrentIndex(1);
     EXPECT_TRUE(child<QWidget>("historyView")->isVisibleTo(&w));
     EXPECT_FALSE(child<QWidget>("testPane")->isVisibleTo(&w));
-    EXPECT_TRUE(saveScreenshot(w.grab().toImage(), QStringLiteral("window-history")));
+    saveScreenshot(w.grab().toImage(), QStringLiteral("window-history"));
     w.tabChanged(0);
     EXPECT_TRUE(child<QWidget>("testPane")->isVisibleTo(&w));
 }
@@ -488,7 +523,7 @@ TEST_F(SpeedTestWindowTest, DropDownListsAreDarkOnALightDesktop) {
         auto* box = child<QComboBox>(name);
         box->showPopup();
         const QImage list = box->view()->window()->grab().toImage();
-        EXPECT_TRUE(saveScreenshot(list, QStringLiteral("list-") + QLatin1String(name)));
+        saveScreenshot(list, QStringLiteral("list-") + QLatin1String(name));
         EXPECT_LE(popupBackgroundLightness(list), 50) << name;
         box->hidePopup();
     }

@@ -110,7 +110,26 @@ TEST(SpeedtestCommandTest, ResultIsStoredInTheHistory) {
 
     const ProcessResult csv = vorn({"history", "--csv"}, dataHome);
     ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
-    EXPECT_EQ(csv.out.split(QStringLiteral("\r\n")).size(), 3) << csv.out.toStdString();
+    const QStringList lines = csv.out.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 3) << csv.out.toStdString();
+    EXPECT_EQ(lines[2], QString());
+    // The stored figures as the list shows them; the time of day is the run's own.
+    const QStringList fields = lines[1].split(QLatin1Char(','));
+    ASSERT_EQ(fields.size(), 13) << lines[1].toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(fields[0])
+                    .hasMatch())
+        << fields[0].toStdString();
+    const auto figure = [&](const char* key, const char* format) {
+        return QString::asprintf(format, stored[key].toDouble());
+    };
+    const QStringList expected{
+        figure("downMbps", "%.1f"), figure("upMbps", "%.1f"),   figure("latencyMs", "%.0f"),
+        figure("jitterMs", "%.1f"), stored["grade"].toString(), QStringLiteral("本地节点"),
+        QStringLiteral("本地上传"), stored["iface"].toString(), stored["mac"].toString(),
+        stored["ipv4"].toString(),  stored["ipv6"].toString(),  QStringLiteral("203.0.113.7")};
+    EXPECT_EQ(fields.mid(1).join(QLatin1Char(',')).toStdString(),
+              expected.join(QLatin1Char(',')).toStdString());
 }
 
 // The window restores the chosen node at every start, so this is the usual path.

@@ -1,6 +1,6 @@
 #include "traffic/core/RangeMode.h"
 
-#include <QTimeZone>
+#include "support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -67,13 +67,18 @@ TEST(RangeMode, CustomIsTakenAsGivenAndReversedCountsOneDay) {
 }
 
 TEST(RangeMode, DaylightSavingChangeStillCountsCalendarDays) {
-    // Europe/Berlin moved its clocks forward on 2021-03-28: that day has 23 hours.
-    const QTimeZone berlin("Europe/Berlin");
-    ASSERT_TRUE(berlin.isValid());
-    const QDateTime justAfterMidnight(QDate(2021, 3, 29), QTime(0, 30), berlin);
-    const DateRange week = resolve(RangeMode::last7, justAfterMidnight.toLocalTime());
+    // Europe/Berlin moved its clocks forward on 2021-03-28 (a day of 23 hours) and back on
+    // 2021-10-31 (25 hours): six times 86 400 s before 00:30 on 29 March is still 22 March.
+    const ScopedTimeZone berlin("Europe/Berlin");
+    const QDateTime justAfterMidnight(QDate(2021, 3, 29), QTime(0, 30));
+    const DateRange week = resolve(RangeMode::last7, justAfterMidnight);
+    EXPECT_EQ(week.from, QDate(2021, 3, 23));
+    EXPECT_EQ(week.to, QDate(2021, 3, 29));
     EXPECT_EQ(rangeDays(week.from, week.to), 7);
+    const DateRange spring =
+        resolveRange(RangeMode::custom, justAfterMidnight, QDate(2021, 3, 27), QDate(2021, 3, 29));
+    EXPECT_EQ(rangeDays(spring.from, spring.to), 3);
     const DateRange autumn =
         resolveRange(RangeMode::custom, justAfterMidnight, QDate(2021, 10, 30), QDate(2021, 11, 1));
-    EXPECT_EQ(rangeDays(autumn.from, autumn.to), 3); // 31 October has 25 hours
+    EXPECT_EQ(rangeDays(autumn.from, autumn.to), 3);
 }

@@ -35,16 +35,65 @@ protected:
     QString output = testRoot() + "/stats-out";
 };
 
+// The sample week's last seven days (2026-11-30 to 2026-12-06) as both exports hold them.
+const char* const kWeekCsv =
+    "\xEF\xBB\xBF# 岚 (Vorn) 流量导出\n"
+    "# 区间,2026-11-30 ~ 2026-12-06,共7天\n"
+    "类型,下载,上传,合计\n"
+    "区间汇总,1370000000,114000000,1484000000\n"
+    "\n"
+    "日期,下载,上传,合计\n"
+    "2026-11-30,300000000,20000000,320000000\n"
+    "2026-12-02,50000000,4000000,54000000\n"
+    "2026-12-05,900000000,60000000,960000000\n"
+    "2026-12-06,120000000,30000000,150000000\n"
+    "\n"
+    "应用,进程,下载,上传,合计,占比\n"
+    "微信,WeChat,300000000,15000000,315000000,21.2%\n"
+    "firefox-esr,firefox-esr,40000000,3000000,43000000,2.9%\n"
+    "a-very-long-process-name-that-will-not-fit-the-column,"
+    "a-very-long-process-name-that-will-not-fit-the-column,1024,0,1024,0.0%\n"
+    "curl,curl,0,0,0,0.0%\n";
+
+QByteArray weekJsonApp(const char* name, const char* process, const char* download,
+                       const char* upload, const char* total, const char* pct) {
+    return QByteArray("        {\n            \"download\": ") + download +
+           ",\n            \"name\": \"" + name + "\",\n            \"pct\": " + pct +
+           ",\n            \"process\": \"" + process + "\",\n            \"total\": " + total +
+           ",\n            \"upload\": " + upload + "\n        }";
+}
+
+QByteArray weekJsonDay(const char* date, const char* download, const char* upload,
+                       const char* total) {
+    return QByteArray("        {\n            \"date\": \"") + date +
+           "\",\n            \"download\": " + download + ",\n            \"total\": " + total +
+           ",\n            \"upload\": " + upload + "\n        }";
+}
+
+QByteArray weekJson() {
+    const char* const longName = "a-very-long-process-name-that-will-not-fit-the-column";
+    return "{\n    \"app\": \"Vorn\",\n    \"apps\": [\n" +
+           weekJsonApp("微信", "WeChat", "300000000", "15000000", "315000000", "21.23") + ",\n" +
+           weekJsonApp("firefox-esr", "firefox-esr", "40000000", "3000000", "43000000", "2.9") +
+           ",\n" + weekJsonApp(longName, longName, "1024", "0", "1024", "0") + ",\n" +
+           weekJsonApp("curl", "curl", "0", "0", "0", "0") +
+           "\n    ],\n    \"days\": 7,\n    \"from\": \"2026-11-30\",\n    \"perDay\": [\n" +
+           weekJsonDay("2026-11-30", "300000000", "20000000", "320000000") + ",\n" +
+           weekJsonDay("2026-12-02", "50000000", "4000000", "54000000") + ",\n" +
+           weekJsonDay("2026-12-05", "900000000", "60000000", "960000000") + ",\n" +
+           weekJsonDay("2026-12-06", "120000000", "30000000", "150000000") +
+           "\n    ],\n    \"summary\": {\n        \"download\": 1370000000,\n"
+           "        \"total\": 1484000000,\n        \"upload\": 114000000\n    },\n"
+           "    \"to\": \"2026-12-06\",\n    \"version\": \"1.5\"\n}\n";
+}
+
 } // namespace
 
 TEST_F(StatsCommandTest, ExportsAreTheWindowsBytes) {
-    const QDate from(2026, 11, 30);
-    const QDate to(2026, 12, 6);
-    const ExportPeriod period{from, to, aggregate(history, dayKeys(from, to))};
     ASSERT_EQ(run({"--csv", "-o", output}), 0);
-    EXPECT_EQ(readOutput(), TrafficExport::csvFileBytes(period, &sameName));
+    EXPECT_EQ(readOutput().toStdString(), kWeekCsv);
     ASSERT_EQ(run({"--last7", "--json", "-o", output}), 0);
-    EXPECT_EQ(readOutput(), TrafficExport::jsonFileBytes(period, &sameName));
+    EXPECT_EQ(readOutput().toStdString(), weekJson().toStdString());
 
     ASSERT_EQ(run({"--from", "2026-12-05", "--to", "2026-12-06", "--csv", "-o", output}), 0);
     EXPECT_TRUE(readOutput().contains("# 区间,2026-12-05 ~ 2026-12-06,共2天\n"));

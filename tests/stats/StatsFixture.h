@@ -2,21 +2,17 @@
 
 #include "SampleHistory.h"
 #include "support/FakeClock.h"
+#include "support/Screenshots.h"
 #include "support/TestEnvironment.h"
 
 #include <QColor>
-#include <QDir>
 #include <QImage>
 #include <QWidget>
 
-// Saves a grab for a person to look at, under VORN_SCREENSHOT_DIR when set.
+// A grab, also left for a person to look at (support/Screenshots.h).
 inline QImage grabAndSave(QWidget& widget, const QString& name) {
     const QImage image = widget.grab().toImage();
-    const QString dir = qEnvironmentVariableIsSet("VORN_SCREENSHOT_DIR")
-                            ? qEnvironmentVariable("VORN_SCREENSHOT_DIR")
-                            : testRoot();
-    QDir().mkpath(dir);
-    image.save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    saveScreenshot(image, name);
     return image;
 }
 

@@ -3,6 +3,7 @@
 #include "StatsFixture.h"
 #include "settings/UserDefaults.h"
 #include "support/LightDesktop.h"
+#include "traffic/core/DayKey.h"
 #include "traffic/core/TrafficRecorder.h"
 #include "traffic/windows/RangeCalendarVC.h"
 #include "traffic/windows/TrafficChartView.h"
@@ -363,14 +364,21 @@ TEST_F(TrafficHistoryWindowTest, RendersDarkWithCardChartAndTable) {
 }
 
 TEST(TrafficHistoryWindowWiring, DefaultsReadTheSharedStore) {
-    TrafficRecorder::shared().recordTotal(2048, 5 * 1024 * 1024);
+    TrafficRecorder& store = TrafficRecorder::shared();
+    ASSERT_TRUE(store.data().empty());
+    store.recordTotal(2048, 5 * 1024 * 1024);
+    ASSERT_EQ(store.data().size(), 1u);
+    const QDate recorded = parseDayKey(store.data().begin()->first);
     TrafficHistoryWindow history;
     history.show();
-    history.onModeChange(rawValue(RangeMode::today));
+    // Seven days, so the booked day is in the period even when midnight falls between the
+    // store's reading of the real clock and the window's.
+    history.onModeChange(rawValue(RangeMode::last7));
     const auto label = [&](const char* name) {
         return history.window()->findChild<QLabel*>(QString::fromLatin1(name))->text();
     };
     EXPECT_EQ(label("totalDownLabel"), "↓ 5.0 MB");
     EXPECT_EQ(label("totalUpLabel"), "↑ 2.0 KB");
-    EXPECT_EQ(history.currentTo(), QDate::currentDate());
+    EXPECT_GE(history.currentTo(), recorded);
+    EXPECT_LE(history.currentTo(), recorded.addDays(1));
 }

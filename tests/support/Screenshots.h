@@ -1,13 +1,15 @@
 #pragma once
 
-#include "support/TestEnvironment.h"
-
 #include <QDir>
+#include <QImage>
+#include <QString>
 
-// Where screenshot tests leave their images: $VORN_SCREENSHOT_DIR when set (to look at them),
-// else the test's temporary root.
-inline QString screenshotDirectory() {
-    const QString dir = qEnvironmentVariable("VORN_SCREENSHOT_DIR", testRoot());
-    QDir().mkpath(dir);
-    return dir;
+// Leaves a rendering for a person to look at, as NAME.png in $VORN_SCREENSHOTS; without that
+// variable nothing is written. Tests never depend on it.
+inline void saveScreenshot(const QImage& image, const QString& name) {
+    const QString directory = qEnvironmentVariable("VORN_SCREENSHOTS");
+    if (directory.isEmpty())
+        return;
+    QDir().mkpath(directory);
+    image.save(QDir(directory).filePath(name + QStringLiteral(".png")));
 }

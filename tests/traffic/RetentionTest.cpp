@@ -166,6 +166,27 @@ TEST_F(RetentionTest, HourlyCheckCleansOnceInTheThreeOClockHour) {
               QStringLiteral("2026-03-30"));
 }
 
+TEST_F(RetentionTest, AClockSetBackDaysStillCleansEveryNightAndKeepsItsFutureDays) {
+    // A clock that ran four days ahead cleaned on "2026-12-10" and was then put right.
+    UserDefaults::setString(TrafficRecorder::kLastCleanupDay, QStringLiteral("2026-12-10"));
+    UserDefaults::setInteger(PreferencesCatalogue::kRetentionDays, 3);
+    const QDate today(2026, 12, 6);
+    clock.setNow(QDateTime(today, QTime(23, 0)));
+    auto store = storeWithDays(today, 5, {QStringLiteral("2026-12-10")});
+
+    clock.setNow(QDateTime(today.addDays(1), QTime(3, 10)));
+    store->cleanupCheck();
+    EXPECT_EQ(keysOf(store->data()), (QStringList{"2026-12-05", "2026-12-06", "2026-12-10"}));
+    EXPECT_EQ(UserDefaults::stringValue(TrafficRecorder::kLastCleanupDay),
+              QStringLiteral("2026-12-07"));
+
+    clock.setNow(QDateTime(today.addDays(2), QTime(3, 10)));
+    store->cleanupCheck();
+    EXPECT_EQ(keysOf(store->data()), (QStringList{"2026-12-06", "2026-12-10"}));
+    EXPECT_EQ(UserDefaults::stringValue(TrafficRecorder::kLastCleanupDay),
+              QStringLiteral("2026-12-08"));
+}
+
 TEST_F(RetentionTest, StartUpAlwaysCleansWithoutMarkingTheDay) {
     const QDate today(2026, 12, 6);
     clock.setNow(QDateTime(today, QTime(15, 0)));

@@ -89,6 +89,28 @@ TEST_F(TrafficRecorderTest, MidnightStartsANewDayAndLeavesYesterdayAlone) {
     EXPECT_EQ(recorder->getToday()->totalIn, 50u);
 }
 
+TEST_F(TrafficRecorderTest, AClockSetBackAcrossMidnightBooksByTheWallClockAndLosesNothing) {
+    auto recorder = makeRecorder();
+    clock.setNow(QDateTime(QDate(2026, 12, 7), QTime(0, 5)));
+    recorder->recordTotal(1, 100);
+    clock.setNow(QDateTime(QDate(2026, 12, 6), QTime(23, 55))); // set back ten minutes
+    recorder->recordTotal(2, 20);
+    EXPECT_EQ(recorder->getToday(), (DailyTraffic{20, 2, {}}));
+    recorder->processAppSample({{QStringLiteral("curl"), {1000, 10}}});
+    recorder->processAppSample({{QStringLiteral("curl"), {1500, 30}}});
+    clock.setNow(QDateTime(QDate(2026, 12, 7), QTime(0, 6))); // and on past midnight again
+    recorder->recordTotal(4, 3);
+    recorder->processAppSample({{QStringLiteral("curl"), {1600, 30}}});
+
+    const TrafficData expected{
+        {QStringLiteral("2026-12-06"), {20, 2, {{QStringLiteral("curl"), {500, 20}}}}},
+        {QStringLiteral("2026-12-07"), {103, 5, {{QStringLiteral("curl"), {100, 0}}}}},
+    };
+    EXPECT_EQ(recorder->data(), expected);
+    ASSERT_TRUE(recorder->saveData());
+    EXPECT_EQ(makeRecorder()->data(), expected);
+}
+
 TEST_F(TrafficRecorderTest, SumsSaturateInsteadOfWrapping) {
     auto recorder = makeRecorder();
     recorder->recordTotal(kMax - 1, kMax);
@@ -232,10 +254,26 @@ TEST_F(TrafficRecorderTest, KillDuringSavesNeverLeavesATruncatedFile) {
 }
 
 TEST_F(TrafficRecorderTest, WithoutSupportDirectoryTheFallbackIsWrittenNeverRead) {
-    FakeClock fallbackClock;
-    TrafficRecorder recorder(fallbackClock, std::nullopt, nullptr);
-    EXPECT_EQ(recorder.dataURL(), QStringLiteral("/tmp/vorn_traffic.json"));
-    EXPECT_TRUE(recorder.data().empty());
+    const QString fallback = QStringLiteral("/tmp/vorn_traffic.json");
+    // The path is shared by every user of the machine: whatever is there comes back after.
+    const bool existed = QFileInfo::exists(fallback);
+    const QByteArray before = readFile(fallback);
+    const TrafficData earlier{{QStringLiteral("2026-12-05"), {7, 8, {}}}};
+    writeFile(fallback, TrafficFile::serialize(earlier));
+    {
+        TrafficRecorder recorder(clock, std::nullopt, nullptr);
+        EXPECT_EQ(recorder.dataURL(), fallback);
+        EXPECT_TRUE(recorder.data().empty());
+        recorder.recordTotal(3, 4);
+        EXPECT_TRUE(recorder.saveData());
+    }
+    const std::optional<TrafficData> written = TrafficFile::parse(readFile(fallback));
+    if (existed)
+        writeFile(fallback, before);
+    else
+        QFile::remove(fallback);
+    const TrafficData expected{{QStringLiteral("2026-12-06"), {4, 3, {}}}};
+    EXPECT_EQ(written, expected);
 }
 
 TEST_F(TrafficRecorderTest, StopAndSaveWritesTheFile) {
@@ -247,7 +285,9 @@ TEST_F(TrafficRecorderTest, StopAndSaveWritesTheFile) {
 
 TEST(TrafficRecorderText, DayKeysAndDisplayDates) {
     EXPECT_EQ(dayKey(QDate(2026, 1, 5)), QStringLiteral("2026-01-05"));
-    EXPECT_EQ(TrafficRecorder::todayString(), QDate::currentDate().toString(Qt::ISODate));
+    FakeClock lateEvening;
+    lateEvening.setNow(QDateTime(QDate(2027, 2, 3), QTime(23, 59, 59)));
+    EXPECT_EQ(TrafficRecorder::todayString(lateEvening), QStringLiteral("2027-02-03"));
     EXPECT_EQ(displayDay(QStringLiteral("2026-01-05")), QStringLiteral("1/5"));
     EXPECT_EQ(displayDay(QStringLiteral("2026-12-31")), QStringLiteral("12/31"));
     for (const QString& text : {QStringLiteral("someday"), QString(), QStringLiteral("2026-13-01"),

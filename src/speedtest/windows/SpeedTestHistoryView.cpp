@@ -344,7 +344,7 @@ void SpeedTestHistoryView::historyChanged() {
 void SpeedTestHistoryView::exportPressed() {
     const QString csv = store.exportCSV();
     bringToFront();
-    const QString path = askExportPath(suggestedExportName(QDateTime::currentDateTime()));
+    const QString path = askExportPath(suggestedExportName(clock->now()));
     if (!path.isEmpty())
         exportTo(path, csv);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Clock.h"
 #include "speedtest/core/SpeedTestHistoryStore.h"
 
 #include <QList>
@@ -56,6 +57,8 @@ public:
     std::function<QString(const QString& suggestedName)> askExportPath;
     std::function<bool(const QString& message, const QString& informative)> confirmClear;
     std::function<void(const QString& message, const QString& informative)> warn;
+    // Dates the suggested export name.
+    const Clock* clock = &Clock::system();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

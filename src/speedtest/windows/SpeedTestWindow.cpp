@@ -104,11 +104,6 @@ SpeedTestWindow& SpeedTestWindow::shared() {
         auto* scheduler = new QtScheduler;
         auto* engine = new SpeedTestEngine(*transport, *scheduler, Clock::system(),
                                            SpeedTestNodes::catalogue());
-        // No transfer may still run while the process tears down.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [engine] {
-            if (engine->isRunning())
-                engine->stop();
-        });
         auto* made = new SpeedTestWindow(*engine, SpeedTestHistoryStore::shared(), Clock::system());
         made->showCatalogueProblem(SpeedTestNodes::catalogueProblem());
         return made;
@@ -127,6 +122,12 @@ SpeedTestWindow::SpeedTestWindow(SpeedTestEngine& engine, SpeedTestHistoryStore&
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     installCallbacks();
+    // A run cut short by quitting is stopped like one cut short by the user: no transfer
+    // outlives the process's tear-down and no half result reaches the history.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (m_engine.isRunning())
+            m_engine.stop();
+    });
     loadLastResult();
     refreshHistoryBadge();
     // Tests stored by another process (`vorn speedtest`) count too.

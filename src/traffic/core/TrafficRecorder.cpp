@@ -248,6 +248,6 @@ TrafficRecorder::sortedApps(const std::map<QString, AppTraffic>& apps) {
     return ::sortedApps(apps);
 }
 
-QString TrafficRecorder::todayString() {
-    return dayKey(QDate::currentDate());
+QString TrafficRecorder::todayString(const Clock& clock) {
+    return dayKey(clock.now().date());
 }

@@ -84,7 +84,7 @@ public:
     static std::vector<NamedAppTraffic> sortedApps(const std::map<QString, AppTraffic>& apps);
 
     // Day keys: "yyyy-MM-dd" in the local calendar, computed afresh on every call.
-    static QString todayString();
+    static QString todayString(const Clock& clock = Clock::system());
 
 private:
     QString todayKey() const;
