@@ -23,6 +23,8 @@ class AppShell : public QObject {
     Q_OBJECT
 public:
     using TodaySource = std::function<std::optional<DailyTraffic>()>;
+    // The data plan's menu row, absent while no plan is set.
+    using PlanRowSource = std::function<std::optional<QString>()>;
 
     AppShell(FloatingPanel* panel, SpeedView* view, TodaySource today);
     ~AppShell() override;
@@ -41,6 +43,8 @@ public:
     void present();
     // Whether a tray host is there to show the status item; the platform's answer by default.
     void setTrayAvailability(std::function<bool()> available);
+    // Where the menus' plan row comes from; the stored plan over the shared store by default.
+    void setPlanRowSource(PlanRowSource planRow);
 
     // A new status menu, current as of now; the caller owns it.
     QMenu* buildStatusMenu();
@@ -60,11 +64,13 @@ private:
     // A right click: the context menu beside the ball.
     void showContextMenu(QPoint globalPos);
     BallMenuState ballMenuState() const;
+    std::optional<QString> planRow() const;
     BallMenuActions ballMenuActions();
 
     QPointer<FloatingPanel> m_panel;
     QPointer<SpeedView> m_view;
     TodaySource m_today;
+    PlanRowSource m_planRow;
     std::function<bool()> m_trayAvailable;
     std::unique_ptr<StatusItem> m_statusItem;
     StatusMenuHandler m_statusHandler;

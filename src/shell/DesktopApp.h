@@ -2,6 +2,7 @@
 
 #include "rates/RateSampler.h"
 #include "shell/AppShell.h"
+#include "shell/DataPlanAlert.h"
 #include "shell/ThresholdAlert.h"
 
 #include <QObject>
@@ -36,5 +37,6 @@ private:
     RateSampler m_sampler;
     QTimer m_timer;
     ThresholdAlert m_alert;
+    DataPlanAlert m_planAlert;
     std::unique_ptr<AppShell> m_shell;
 };
