@@ -135,7 +135,7 @@ void PreferencesWindow::buildWindow() {
     scroll->setWidgetResizable(true);
     scroll->viewport()->setAutoFillBackground(false);
     auto* cardsHolder = new QWidget;
-    cardsHolder->setAutoFillBackground(false);
+    cardsHolder->setObjectName(QStringLiteral("cardsHolder"));
     auto* cards = new QVBoxLayout(cardsHolder);
     cards->setContentsMargins(0, 0, 0, 0);
     cards->setSpacing(14);
