@@ -4,6 +4,7 @@
 #include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 #include "shell/AppShell.h"
+#include "support/Screenshots.h"
 
 #include <QMenu>
 
@@ -87,6 +88,11 @@ TEST_F(DataPlanMenusTest, ThePlanRowFollowsTheTodayRow) {
     shell.setPlanRowSource([] { return kPlanRow; });
     EXPECT_EQ(statusMenu(), withPlanRow(kStatusMenu));
     EXPECT_EQ(ballMenu(), withPlanRow(kBallMenu));
+    // For a person to look at.
+    std::unique_ptr<QMenu> shown(shell.buildStatusMenu());
+    shown->popup(QPoint(0, 0));
+    shown->grab().save(screenshotDirectory() + QStringLiteral("/tray-menu-data-plan.png"));
+    shown->hide();
 
     shell.setPlanRowSource([] { return std::nullopt; });
     EXPECT_EQ(statusMenu(), kStatusMenu);
