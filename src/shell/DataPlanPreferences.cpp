@@ -23,7 +23,7 @@ void posted() {
     NotificationCenter::instance().post(P::kDataPlanChanged);
 }
 
-// A new quota or counting makes new percentages: the alerts of this cycle are judged afresh.
+// A different quota or counting makes new percentages: this cycle's alerts are judged afresh.
 void forgetGivenAlerts() {
     UserDefaults::remove(P::kDataPlanAlerted);
 }
@@ -82,9 +82,11 @@ void DataPlanPreferences::addRows(QLayout& rows, const RowMaker& makeRow,
 }
 
 void DataPlanPreferences::quotaChanged() {
-    const double quota = quotaField ? quotaField->doubleValue() : 0;
-    UserDefaults::setDouble(P::kDataPlanQuotaGB, quota > 0 ? quota : 0);
-    forgetGivenAlerts();
+    const double field = quotaField ? quotaField->doubleValue() : 0;
+    const double quota = field > 0 ? field : 0;
+    if (quota != UserDefaults::doubleValue(P::kDataPlanQuotaGB))
+        forgetGivenAlerts();
+    UserDefaults::setDouble(P::kDataPlanQuotaGB, quota);
     posted();
 }
 
@@ -100,8 +102,10 @@ void DataPlanPreferences::countsChanged() {
     const QVariant raw = countsPopup ? countsPopup->currentData() : QVariant();
     if (raw.typeId() != QMetaType::QString)
         return;
+    if (UserDefaults::stringValue(P::kDataPlanCounts).value_or(rawValue(PlanCounts::total)) !=
+        raw.toString())
+        forgetGivenAlerts();
     UserDefaults::setString(P::kDataPlanCounts, raw.toString());
-    forgetGivenAlerts();
     posted();
 }
 

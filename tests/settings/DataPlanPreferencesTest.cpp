@@ -103,6 +103,15 @@ TEST_F(DataPlanPreferencesTest, EveryControlWritesItsSettingAndPosts) {
     // A new quota judges this cycle's alerts afresh.
     EXPECT_FALSE(UserDefaults::contains(P::kDataPlanAlerted));
 
+    // The same quota once more keeps what was given.
+    UserDefaults::setString(P::kDataPlanAlerted, QStringLiteral("2026-11-15:80"));
+    quota->setFocus();
+    quota->selectAll();
+    QTest::keyClicks(quota, QStringLiteral("100"));
+    QTest::keyClick(quota, Qt::Key_Return);
+    EXPECT_EQ(UserDefaults::stringValue(P::kDataPlanAlerted), QStringLiteral("2026-11-15:80"));
+    posted = 1;
+
     choose(find<QComboBox>("resetDayPopup"), QStringLiteral("每月 31 日"));
     EXPECT_EQ(UserDefaults::integerValue(P::kDataPlanResetDay), 31);
     EXPECT_EQ(posted, 2);
@@ -110,6 +119,7 @@ TEST_F(DataPlanPreferencesTest, EveryControlWritesItsSettingAndPosts) {
     choose(find<QComboBox>("countsPopup"), QStringLiteral("仅下载"));
     EXPECT_EQ(UserDefaults::stringValue(P::kDataPlanCounts), QStringLiteral("download"));
     EXPECT_EQ(posted, 3);
+    EXPECT_FALSE(UserDefaults::contains(P::kDataPlanAlerted));
 
     find<QCheckBox>("planAlertsCheck")->click();
     EXPECT_FALSE(UserDefaults::boolValue(P::kDataPlanAlerts));

@@ -322,9 +322,13 @@ void TrafficHistoryWindow::refresh() {
 
 void TrafficHistoryWindow::onModeChange(int index) {
     const auto mode = rangeModeFromRaw(index);
-    if (!mode || (*mode == RangeMode::billingCycle && !m_services.plan()))
+    if (!mode)
+        return;
+    const std::optional<DataPlanSettings> plan = m_services.plan();
+    if (*mode == RangeMode::billingCycle && !plan)
         return;
     m_mode = *mode;
+    followPlan(plan);
     if (modePopUp && modePopUp->currentIndex() != index)
         modePopUp->setCurrentIndex(index);
     if (rangeField) {
