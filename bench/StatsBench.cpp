@@ -1,8 +1,11 @@
 // Cost of the statistics window's refresh with ten years of history and 200 applications a
 // day: "本年" and a ten-year custom range, plus the pure aggregation and the CSV text alone,
-// and the process walk behind a name seen for the first time.
+// and the process walk behind a name seen for the first time; with a data plan set, the menus'
+// plan row and the refresh with the plan card.
 #include "common/Clock.h"
 #include "platform/RunningApps.h"
+#include "traffic/core/DataPlan.h"
+#include "traffic/core/DataPlanText.h"
 #include "traffic/core/DayKey.h"
 #include "traffic/core/RangeSummary.h"
 #include "traffic/core/TrafficExport.h"
@@ -44,8 +47,13 @@ const TrafficData& history() {
     return data;
 }
 
-std::unique_ptr<TrafficHistoryWindow> makeWindow() {
+const DataPlanSettings kPlan{100, 15, PlanCounts::total, true};
+
+std::unique_ptr<TrafficHistoryWindow> makeWindow(bool withPlan = false) {
     TrafficHistoryWindow::Services services;
+    services.plan = [withPlan]() -> std::optional<DataPlanSettings> {
+        return withPlan ? std::optional(kPlan) : std::nullopt;
+    };
     services.data = &history;
     services.clock = &clock();
     services.displayName = [](const QString& name) { return name; };
@@ -89,6 +97,23 @@ void BuildCsvTenYears(benchmark::State& state) {
         benchmark::DoNotOptimize(TrafficExport::csvFileBytes(period, same));
 }
 BENCHMARK(BuildCsvTenYears)->Unit(benchmark::kMillisecond);
+
+// What a menu adds when it opens with a plan set: the cycle's sum and the row's text.
+void PlanMenuRow(benchmark::State& state) {
+    const QDate today = clock().now().date();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            DataPlanText::menuRow(DataPlan::usage(history(), kPlan, today, 0)));
+}
+BENCHMARK(PlanMenuRow)->Unit(benchmark::kMicrosecond);
+
+// The default 7-day refresh with and without the plan card: the difference is the card.
+void RefreshLast7(benchmark::State& state) {
+    auto window = makeWindow(state.range(0) != 0);
+    for (auto _ : state)
+        window->refresh();
+}
+BENCHMARK(RefreshLast7)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // One uncached name: the running-process walk that the resolver does once per new name.
 void RunningApplicationsWalk(benchmark::State& state) {

@@ -59,6 +59,8 @@ void addOpacityMenu(QMenu& menu, const BallMenuState& state, const BallMenuActio
 QMenu* buildBallMenu(const BallMenuState& state, const BallMenuActions& actions) {
     QMenu* menu = newMenu();
     addInfo(*menu, MenuTitles::today(state.today));
+    if (state.planRow)
+        addInfo(*menu, *state.planRow);
     menu->addSeparator();
     addCommand(*menu, QStringLiteral("📊 流量统计"), actions.openHistoryWindow, kHistoryKey);
     addCommand(*menu, QStringLiteral("⚡ 网络测速"), actions.openSpeedTest, kSpeedTestKey);

@@ -14,6 +14,8 @@ class QMenu;
 // What the ball's two menus show, taken from the ball when a menu opens.
 struct BallMenuState {
     std::optional<DailyTraffic> today;
+    // The data plan's info row; absent while no plan is set.
+    std::optional<QString> planRow;
     double peakUp = 0;
     double peakDown = 0;
     quint64 totalUp = 0;

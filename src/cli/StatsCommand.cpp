@@ -1,13 +1,16 @@
 #include "cli/StatsCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/PlanReport.h"
 #include "cli/Terminal.h"
 #include "common/Brand.h"
 #include "common/CFormat.h"
 #include "common/Clock.h"
 #include "common/Saturating.h"
+#include "settings/PreferencesCatalogue.h"
 #include "traffic/core/AppNameResolver.h"
 #include "traffic/core/AppTrafficSourceText.h"
+#include "traffic/core/DataPlan.h"
 #include "traffic/core/DayKey.h"
 #include "traffic/core/RangeMode.h"
 #include "traffic/core/TrafficFile.h"
@@ -26,11 +29,13 @@ namespace {
 const QString kUsage = QStringLiteral(
     "用法: vorn stats [--today|--last7|--last30|--month|--year|--from 日期 --to 日期]\n"
     "                 [--csv|--json] [-o 文件]\n"
+    "       vorn stats --plan [--json] [-o 文件]\n"
     "打印一个时间段的下载、上传与合计，以及每天和每个应用的流量（默认近 7 天）。\n"
     "  --today, --last7, --last30, --month, --year   今日、近 7 天、近 30 天、本月、本年\n"
     "  --from YYYY-MM-DD --to YYYY-MM-DD             自定义区间（含首尾两天）\n"
     "  --csv, --json   输出与统计窗口导出完全相同的 CSV 或 JSON\n"
-    "  -o 文件         写入文件而不是标准输出\n");
+    "  -o 文件         写入文件而不是标准输出\n"
+    "  --plan          流量套餐：本计费周期、已用、剩余、百分比、剩余天数与用完日期预测\n");
 
 struct Options {
     RangeMode mode = RangeMode::last7;
@@ -38,6 +43,7 @@ struct Options {
     QDate to;
     enum class Format { text, csv, json } format = Format::text;
     QString output;
+    bool plan = false;
 };
 
 // The options, or the reason they are wrong.
@@ -83,6 +89,8 @@ std::variant<Options, QString> parseOptions(const QStringList& arguments) {
             formatGiven = true;
             options.format =
                 argument == QLatin1String("--csv") ? Options::Format::csv : Options::Format::json;
+        } else if (argument == QLatin1String("--plan")) {
+            options.plan = true;
         } else if (argument == QLatin1String("-o") || argument == QLatin1String("--output")) {
             if (!hasValue || arguments[i + 1].isEmpty())
                 return QStringLiteral("%1 需要一个文件名").arg(argument);
@@ -93,6 +101,8 @@ std::variant<Options, QString> parseOptions(const QStringList& arguments) {
         if (problem)
             return *problem;
     }
+    if (options.plan && (periodGiven || options.format == Options::Format::csv))
+        return QStringLiteral("--plan 只能与 --json 和 -o 同用");
     if (options.mode == RangeMode::custom) {
         if (!options.from.isValid() || !options.to.isValid())
             return QStringLiteral("--from 与 --to 要一起给出");
@@ -120,6 +130,24 @@ std::optional<TrafficData> loadHistory() {
     if (!data)
         printError(QStringLiteral("流量文件“%1”不是有效的 JSON\n").arg(path));
     return data;
+}
+
+// bytes to standard output, or to the file output when one is named.
+int writeOut(const QByteArray& bytes, const QString& output) {
+    if (output.isEmpty()) {
+        if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) !=
+                std::size_t(bytes.size()) ||
+            std::fflush(stdout) != 0) {
+            printError(QStringLiteral("无法写入标准输出\n"));
+            return kExitFailure;
+        }
+        return 0;
+    }
+    if (const auto failure = TrafficExport::writeFile(output, bytes)) {
+        printError(QStringLiteral("无法写入文件“%1”：%2\n").arg(output, *failure));
+        return kExitFailure;
+    }
+    return 0;
 }
 
 QString padLeft(const QString& text, int width) {
@@ -191,11 +219,26 @@ int runWith(const QStringList& arguments, const TrafficData& history, const Cloc
         return kExitUsage;
     }
     const Options& options = std::get<Options>(parsed);
+    QByteArray bytes;
+    if (options.plan) {
+        const std::optional<DataPlanSettings> plan = PreferencesCatalogue::dataPlan();
+        if (!plan) {
+            printError(QStringLiteral("未设置流量套餐：请在偏好设置的“流量套餐”中填写每月额度，"
+                                      "或运行 vorn config set dataPlan.quotaGB 额度\n"));
+            return kExitFailure;
+        }
+        const qint64 retention = DataPlan::storedRetentionDays();
+        const DataPlanUsage usage =
+            DataPlan::usage(history, *plan, clock.now().toLocalTime().date(), retention);
+        bytes = options.format == Options::Format::json
+                    ? PlanReport::json(usage, plan->counts)
+                    : PlanReport::text(usage, plan->counts, retention).toUtf8();
+        return writeOut(bytes, options.output);
+    }
     const DateRange range = resolveRange(options.mode, clock.now(), options.from, options.to);
     const ExportPeriod period{range.from, range.to,
                               aggregate(history, dayKeys(range.from, range.to))};
 
-    QByteArray bytes;
     switch (options.format) {
     case Options::Format::csv:
         bytes = TrafficExport::csvFileBytes(period, displayName);
@@ -207,20 +250,7 @@ int runWith(const QStringList& arguments, const TrafficData& history, const Cloc
         bytes = summaryText(period, displayName, appSource()).toUtf8();
         break;
     }
-    if (options.output.isEmpty()) {
-        if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) !=
-                std::size_t(bytes.size()) ||
-            std::fflush(stdout) != 0) {
-            printError(QStringLiteral("无法写入标准输出\n"));
-            return kExitFailure;
-        }
-        return 0;
-    }
-    if (const auto failure = TrafficExport::writeFile(options.output, bytes)) {
-        printError(QStringLiteral("无法写入文件“%1”：%2\n").arg(options.output, *failure));
-        return kExitFailure;
-    }
-    return 0;
+    return writeOut(bytes, options.output);
 }
 
 } // namespace StatsCommand

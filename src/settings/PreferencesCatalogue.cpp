@@ -2,9 +2,13 @@
 
 #include "settings/UserDefaults.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr qint64 kDefaultRetentionDays = 90;
+constexpr double kMaxQuotaGB = 100000;
 
 double thresholdBytes(const QString& valueKey, const QString& unitKey) {
     const double v = UserDefaults::doubleValue(valueKey);
@@ -37,4 +41,21 @@ DisplayMode PreferencesCatalogue::displayMode() {
 
 bool PreferencesCatalogue::isLaunchEnabled() {
     return UserDefaults::boolValue(kLaunchAtLogin);
+}
+
+std::optional<DataPlanSettings> PreferencesCatalogue::dataPlan() {
+    const double quota = UserDefaults::doubleValue(kDataPlanQuotaGB);
+    if (!(quota > 0) || !std::isfinite(quota))
+        return std::nullopt;
+    DataPlanSettings plan;
+    plan.quotaGB = std::min(quota, kMaxQuotaGB);
+    if (UserDefaults::contains(kDataPlanResetDay))
+        plan.resetDay =
+            int(std::clamp<qint64>(UserDefaults::integerValue(kDataPlanResetDay), 1, 31));
+    plan.counts =
+        planCountsFromRawValue(UserDefaults::stringValue(kDataPlanCounts).value_or(QString()))
+            .value_or(PlanCounts::total);
+    plan.alerts =
+        !UserDefaults::contains(kDataPlanAlerts) || UserDefaults::boolValue(kDataPlanAlerts);
+    return plan;
 }

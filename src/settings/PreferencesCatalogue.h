@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/DataPlanSettings.h"
 #include "settings/DisplayMode.h"
 
 #include <QString>
@@ -15,6 +16,13 @@ struct PreferencesCatalogue {
     static inline const QString kDisplayMode = QStringLiteral("displayMode");
     static inline const QString kLaunchAtLogin = QStringLiteral("launchAtLogin");
 
+    static inline const QString kDataPlanQuotaGB = QStringLiteral("dataPlan.quotaGB");
+    static inline const QString kDataPlanResetDay = QStringLiteral("dataPlan.resetDay");
+    static inline const QString kDataPlanCounts = QStringLiteral("dataPlan.counts");
+    static inline const QString kDataPlanAlerts = QStringLiteral("dataPlan.alerts");
+    // The alerts already given in the current cycle: "<cycle start>:<80|100>".
+    static inline const QString kDataPlanAlerted = QStringLiteral("dataPlan.alerted");
+
     static inline const QString kWidgetFrame = QStringLiteral("widgetFrame");
     static inline const QString kWidgetTucked = QStringLiteral("widgetTucked");
     static inline const QString kWidgetOpacity = QStringLiteral("widgetOpacity");
@@ -24,6 +32,7 @@ struct PreferencesCatalogue {
         QStringLiteral("NDAlertThresholdsChanged");
     static inline const QString kRetentionDaysChanged = QStringLiteral("NDRetentionDaysChanged");
     static inline const QString kLaunchAtLoginChanged = QStringLiteral("NDLaunchAtLoginChanged");
+    static inline const QString kDataPlanChanged = QStringLiteral("NDDataPlanChanged");
 
     // Alert thresholds in bytes per second; 0 means off. "MB" exactly means 1048576, any
     // other unit text 1024.
@@ -34,4 +43,7 @@ struct PreferencesCatalogue {
     // floating when never stored or unrecognised.
     static DisplayMode displayMode();
     static bool isLaunchEnabled();
+    // The data plan; absent while no quota above 0 is stored. A reset day outside 1–31 reads
+    // as the nearest of them, unknown counts as "total", missing alerts as on.
+    static std::optional<DataPlanSettings> dataPlan();
 };

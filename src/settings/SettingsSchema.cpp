@@ -22,9 +22,10 @@ Setting real(const QString& key, const char* meaning, const char* whenAbsent, do
              double max) {
     return {key, Type::real, QString::fromUtf8(meaning), QString::fromUtf8(whenAbsent), min, max};
 }
-Setting integer(const QString& key, const char* meaning, const char* whenAbsent, double min) {
-    return {key, Type::integer, QString::fromUtf8(meaning), QString::fromUtf8(whenAbsent),
-            min, kNoLimit};
+Setting integer(const QString& key, const char* meaning, const char* whenAbsent, double min,
+                double max = kNoLimit) {
+    return {key, Type::integer, QString::fromUtf8(meaning), QString::fromUtf8(whenAbsent), min,
+            max};
 }
 Setting choice(const QString& key, const char* meaning, const char* whenAbsent,
                QStringList choices) {
@@ -50,6 +51,11 @@ const std::vector<Setting>& settings() {
         integer(P::kRetentionDays, "历史数据保留天数（0 = 永久）", "0", 0),
         choice(P::kDisplayMode, "显示模式", "floating", {"floating", "menubar", "both"}),
         plain(P::kLaunchAtLogin, Type::boolean, "开机自动启动", "false"),
+        real(P::kDataPlanQuotaGB, "流量套餐每月额度 GB（0 = 未设置套餐）", "0", 0, 100000),
+        integer(P::kDataPlanResetDay, "流量套餐每月重置日（超过当月天数 = 月末）", "1", 1, 31),
+        choice(P::kDataPlanCounts, "流量套餐计入的方向", "total", {"total", "download", "upload"}),
+        plain(P::kDataPlanAlerts, Type::boolean, "流量套餐用量达到 80% 和 100% 时提醒", "true"),
+        plain(P::kDataPlanAlerted, Type::text, "本期已发出的流量套餐提醒（周期首日:百分比）"),
         plain(P::kWidgetFrame, Type::rect, "悬浮球位置 {{x, y}, {宽, 高}}（未设置 = 屏幕右上角）"),
         choice(P::kWidgetTucked, "悬浮球贴边（未设置 = 未贴边）", "", {"left", "right"}),
         real(P::kWidgetOpacity, "悬浮球不透明度", "1", 0.1, 1.0),
@@ -112,6 +118,8 @@ Parsed parse(const Setting& s, const QString& text) {
             return refuse(QStringLiteral("需要一个整数，得到 “%1”").arg(text));
         if (double(v) < s.minimum)
             return refuse(QStringLiteral("不能小于 %1").arg(number(s.minimum)));
+        if (double(v) > s.maximum)
+            return refuse(QStringLiteral("不能大于 %1").arg(number(s.maximum)));
         return {v, {}};
     }
     case Type::boolean:

@@ -3,21 +3,40 @@
 #include "ball/ContextMenuPlacement.h"
 #include "ball/FloatingPanel.h"
 #include "ball/SpeedView.h"
+#include "common/Clock.h"
 #include "settings/PreferencesCatalogue.h"
 #include "shell/StatusMenu.h"
 #include "shell/StatusTitle.h"
 #include "shell/WindowCommands.h"
+#include "traffic/core/DataPlan.h"
+#include "traffic/core/DataPlanText.h"
+#include "traffic/core/TrafficRecorder.h"
 
 #include <QApplication>
 #include <QScreen>
 
+namespace {
+
+std::optional<QString> storedPlanRow() {
+    // Without a plan the store is not even asked.
+    if (!PreferencesCatalogue::dataPlan())
+        return std::nullopt;
+    const auto usage = DataPlan::usageFromSettings(TrafficRecorder::shared().data(),
+                                                   Clock::system().now().toLocalTime().date());
+    if (!usage)
+        return std::nullopt;
+    return DataPlanText::menuRow(*usage);
+}
+
+} // namespace
+
 AppShell::AppShell(FloatingPanel* panel, SpeedView* view, TodaySource today)
-    : m_panel(panel), m_view(view), m_today(std::move(today)),
+    : m_panel(panel), m_view(view), m_today(std::move(today)), m_planRow(&storedPlanRow),
       m_trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable), m_statusHandler(*this) {
     // Hosts that draw the menu themselves get this one, refilled whenever it opens.
     connect(&m_hostMenu, &QMenu::aboutToShow, this, [this] {
         fillStatusMenu(m_hostMenu, m_statusHandler, m_today ? m_today() : std::nullopt,
-                       PreferencesCatalogue::displayMode());
+                       PreferencesCatalogue::displayMode(), planRow());
     });
     if (view) {
         connect(view, &SpeedView::clicked, this, &AppShell::showBallMenu);
@@ -90,11 +109,19 @@ void AppShell::setTrayAvailability(std::function<bool()> available) {
     m_trayAvailable = std::move(available);
 }
 
+void AppShell::setPlanRowSource(PlanRowSource planRow) {
+    m_planRow = std::move(planRow);
+}
+
+std::optional<QString> AppShell::planRow() const {
+    return m_planRow ? m_planRow() : std::nullopt;
+}
+
 QMenu* AppShell::buildStatusMenu() {
     auto* menu = new QMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     fillStatusMenu(*menu, m_statusHandler, m_today ? m_today() : std::nullopt,
-                   PreferencesCatalogue::displayMode());
+                   PreferencesCatalogue::displayMode(), planRow());
     return menu;
 }
 
@@ -126,6 +153,7 @@ void AppShell::showContextMenu(QPoint globalPos) {
 BallMenuState AppShell::ballMenuState() const {
     BallMenuState state;
     state.today = m_today ? m_today() : std::nullopt;
+    state.planRow = planRow();
     state.panelHidden = m_panel && !m_panel->isVisible();
     state.opacityPresets.assign(SpeedView::opacityPresets.begin(), SpeedView::opacityPresets.end());
     if (m_view) {

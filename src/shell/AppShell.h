@@ -23,6 +23,8 @@ class AppShell : public QObject {
     Q_OBJECT
 public:
     using TodaySource = std::function<std::optional<DailyTraffic>()>;
+    // The data plan's menu row, absent while no plan is set.
+    using PlanRowSource = std::function<std::optional<QString>()>;
 
     AppShell(FloatingPanel* panel, SpeedView* view, TodaySource today);
     ~AppShell() override;
@@ -45,6 +47,8 @@ public:
     // it again: the ball hides behind a host that appeared after start-up and comes back
     // when the host goes. Cheap enough for every tick.
     void followTrayHost();
+    // Where the menus' plan row comes from; the stored plan over the shared store by default.
+    void setPlanRowSource(PlanRowSource planRow);
 
     // A new status menu, current as of now; the caller owns it.
     QMenu* buildStatusMenu();
@@ -64,11 +68,13 @@ private:
     // A right click: the context menu beside the ball.
     void showContextMenu(QPoint globalPos);
     BallMenuState ballMenuState() const;
+    std::optional<QString> planRow() const;
     BallMenuActions ballMenuActions();
 
     QPointer<FloatingPanel> m_panel;
     QPointer<SpeedView> m_view;
     TodaySource m_today;
+    PlanRowSource m_planRow;
     std::function<bool()> m_trayAvailable;
     // The tray host's presence when the display mode was last applied.
     bool m_trayWasAvailable = false;

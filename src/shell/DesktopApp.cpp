@@ -26,7 +26,9 @@ std::optional<QRect> primaryAvailableGeometry() {
 
 DesktopApp::DesktopApp(const Clock& clock)
     : m_sampler(clock),
-      m_alert(clock, Notifier::system(), [] { return QApplication::activeWindow() != nullptr; }) {}
+      m_alert(clock, Notifier::system(), [] { return QApplication::activeWindow() != nullptr; }),
+      m_planAlert(clock, Notifier::system(),
+                  []() -> const TrafficData& { return TrafficRecorder::shared().data(); }) {}
 
 DesktopApp::~DesktopApp() {
     delete m_panel;
@@ -48,6 +50,8 @@ void DesktopApp::start() {
             Qt::UniqueConnection);
 
     m_alert.ensureNotificationAuth();
+    m_planAlert.ensureNotificationAuth();
+    connect(&recorder, &TrafficRecorder::minuteSaved, this, [this] { m_planAlert.check(); });
 
     m_sampler.setBaseline(readInterfaceCounters());
     m_timer.setInterval(1000);
@@ -57,6 +61,8 @@ void DesktopApp::start() {
     NotificationCenter& center = NotificationCenter::instance();
     center.observe(PreferencesCatalogue::kAlertThresholdsChanged, this,
                    [this](const QVariant&) { m_alert.ensureNotificationAuth(); });
+    center.observe(PreferencesCatalogue::kDataPlanChanged, this,
+                   [this](const QVariant&) { m_planAlert.ensureNotificationAuth(); });
     center.observe(PreferencesCatalogue::kDisplayModeChanged, this,
                    [this](const QVariant&) { m_shell->applyDisplayMode(); });
     setLaunchAtLogin(PreferencesCatalogue::isLaunchEnabled());

@@ -2,6 +2,7 @@
 
 #include "rates/RateSampler.h"
 #include "shell/AppShell.h"
+#include "shell/DataPlanAlert.h"
 #include "shell/ThresholdAlert.h"
 
 #include <QObject>
@@ -41,6 +42,7 @@ private:
     RateSampler m_sampler;
     QTimer m_timer;
     ThresholdAlert m_alert;
+    DataPlanAlert m_planAlert;
     std::unique_ptr<AppShell> m_shell;
     std::function<bool()> m_trayAvailable;
 };

@@ -53,7 +53,14 @@ void applyDarkLook(QWidget* window) {
         " border-radius: 5px; padding: 2px 22px 2px 8px; min-height: 20px; }"
         "QComboBox QAbstractItemView { background: #1c2030; color: #ededed;"
         " selection-background-color: #3b5f8c; border: 1px solid #2c3244; }"
-        "QCheckBox { color: #ededed; spacing: 6px; }"));
+        "QCheckBox { color: #ededed; spacing: 6px; }"
+        "QScrollArea, QWidget#qt_scrollarea_viewport, QWidget#cardsHolder {"
+        " background: transparent; }"
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #2c3244; border-radius: 4px;"
+        " min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
 }
 
 } // namespace PreferencesStyle

@@ -3,6 +3,7 @@
 #include "common/Brand.h"
 #include "common/NotificationCenter.h"
 #include "settings/UserDefaults.h"
+#include "shell/DataPlanPreferences.h"
 #include "shell/PreferencesStyle.h"
 #include "ui/NumberField.h"
 
@@ -13,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -39,13 +41,18 @@ QString unitText(const QComboBox* popup) {
     return popup && popup->currentText() == kMBPerSecond ? kMB : kKB;
 }
 
+int heightAtWidth(const QWidget& widget, int width) {
+    const int height = widget.heightForWidth(width);
+    return height > 0 ? height : widget.sizeHint().height();
+}
+
 double nonNegative(double v) {
     return v > 0 ? v : 0;
 }
 
 } // namespace
 
-PreferencesWindow::PreferencesWindow() = default;
+PreferencesWindow::PreferencesWindow() : dataPlan(new DataPlanPreferences(this)) {}
 
 PreferencesWindow::~PreferencesWindow() {
     // The shared instance outlives the application object; its window goes with the process.
@@ -103,7 +110,6 @@ void PreferencesWindow::buildWindow() {
     w->setObjectName(QStringLiteral("preferencesWindow"));
     w->setAttribute(Qt::WA_QuitOnClose, false);
     w->setWindowTitle(Brand::name + QStringLiteral(" · 偏好设置"));
-    w->setFixedSize(480, 640);
     PreferencesStyle::applyDarkLook(w);
 
     auto* root = new QVBoxLayout(w);
@@ -121,10 +127,20 @@ void PreferencesWindow::buildWindow() {
                                 QFont::Normal, QColor::fromRgbF(0.5, 0.5, 0.5)));
     root->addLayout(header);
 
-    auto* cards = new QVBoxLayout;
+    // The cards scroll when the screen is too low for all of them.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("cardsScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* cardsHolder = new QWidget;
+    cardsHolder->setObjectName(QStringLiteral("cardsHolder"));
+    auto* cards = new QVBoxLayout(cardsHolder);
+    cards->setContentsMargins(0, 0, 0, 0);
     cards->setSpacing(14);
-    root->addLayout(cards);
-    root->addStretch(1);
+    scroll->setWidget(cardsHolder);
+    root->addWidget(scroll, 1);
 
     auto [alertCard, alertRows] = makeCard(QStringLiteral("速率告警"), kAlertSubtitle);
     alertRows->addWidget(makeAlertRow(QStringLiteral("下行阈值"), QStringLiteral("down"),
@@ -170,7 +186,25 @@ void PreferencesWindow::buildWindow() {
     launchRows->addWidget(launch);
     cards->addWidget(launchCard);
 
-    if (QScreen* screen = QGuiApplication::primaryScreen())
+    auto [planCard, planRows] =
+        makeCard(QStringLiteral("流量套餐"), QStringLiteral("按计费周期统计用量，接近上限时提醒"));
+    dataPlan->addRows(
+        *planRows,
+        [this](const QString& label, QWidget* control) { return makeRow(label, control); },
+        subColor);
+    cards->addWidget(planCard);
+    cards->addStretch(1);
+
+    // As tall as the cards need (never lower than before), within the screen.
+    constexpr int kWidth = 480;
+    constexpr int kMinimumHeight = 640;
+    const int margins = root->contentsMargins().top() + root->contentsMargins().bottom();
+    const int needed = margins + header->sizeHint().height() + root->spacing() +
+                       heightAtWidth(*cardsHolder, kWidth - 40);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const int available = screen ? screen->availableGeometry().height() : needed;
+    w->setFixedSize(kWidth, std::max(kMinimumHeight, std::min(needed, available)));
+    if (screen)
         w->move(screen->availableGeometry().center() - w->rect().center());
 }
 

@@ -6,13 +6,14 @@
 #include <QObject>
 #include <QPointer>
 
+class DataPlanPreferences;
 class NumberField;
 class QComboBox;
 class QFrame;
 class QVBoxLayout;
 class QWidget;
 
-// The preferences window: four cards of settings. Every control writes its setting as soon as
+// The preferences window: five cards of settings. Every control writes its setting as soon as
 // it fires and posts the matching notification; the controls take their values when the window
 // is built (on the first show) and are not refreshed afterwards.
 class PreferencesWindow : public QObject, public PreferencesCatalogue {
@@ -34,6 +35,8 @@ public:
     QPointer<NumberField> upField;
     QPointer<QComboBox> downUnit;
     QPointer<QComboBox> upUnit;
+    // The data plan card's controls and their actions.
+    DataPlanPreferences* dataPlan = nullptr;
 
 public Q_SLOTS:
     void alertChanged();

@@ -23,9 +23,12 @@ QString shortTitle(DisplayMode mode) {
 } // namespace
 
 void fillStatusMenu(QMenu& menu, StatusMenuHandler& handler,
-                    const std::optional<DailyTraffic>& today, DisplayMode current) {
+                    const std::optional<DailyTraffic>& today, DisplayMode current,
+                    const std::optional<QString>& planRow) {
     menu.clear();
     menu.addAction(MenuTitles::today(today))->setEnabled(false);
+    if (planRow)
+        menu.addAction(*planRow)->setEnabled(false);
     menu.addSeparator();
     menu.addAction(QStringLiteral("📊 流量统计…"), &handler, &StatusMenuHandler::openHistory);
     menu.addAction(QStringLiteral("⚡ 网络测速…"), &handler, &StatusMenuHandler::openSpeedTest);

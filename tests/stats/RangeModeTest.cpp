@@ -17,7 +17,7 @@ DateRange resolve(RangeMode mode, const QDateTime& now) {
 } // namespace
 
 TEST(RangeMode, RawValuesTitlesAndInvalidRaw) {
-    const char* titles[] = {"今日", "近 7 天", "近 30 天", "本月", "本年", "自定义…"};
+    const char* titles[] = {"今日", "近 7 天", "近 30 天", "本月", "本年", "自定义…", "本计费周期"};
     for (int raw = 0; raw < kRangeModeCount; ++raw) {
         const auto mode = rangeModeFromRaw(raw);
         ASSERT_TRUE(mode.has_value());
@@ -25,7 +25,7 @@ TEST(RangeMode, RawValuesTitlesAndInvalidRaw) {
         EXPECT_EQ(rangeModeTitle(*mode), QString::fromUtf8(titles[raw]));
     }
     EXPECT_FALSE(rangeModeFromRaw(-1));
-    EXPECT_FALSE(rangeModeFromRaw(6));
+    EXPECT_FALSE(rangeModeFromRaw(7));
 }
 
 TEST(RangeMode, PresetsEndWithToday) {

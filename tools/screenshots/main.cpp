@@ -8,6 +8,8 @@
 #include "common/Brand.h"
 #include "common/Clock.h"
 #include "rates/RateSampler.h"
+#include "settings/PreferencesCatalogue.h"
+#include "settings/UserDefaults.h"
 #include "shell/AppShell.h"
 #include "speedtest/core/CurlTransport.h"
 #include "speedtest/core/NodeCatalogue.h"
@@ -217,6 +219,16 @@ int main(int argc, char** argv) {
     statistics.onModeChange(rawValue(RangeMode::last30));
     QApplication::processEvents();
     written &= savePng(statistics.window()->grab(), out, "statistics");
+
+    // The same window once a data plan is set, over its billing cycle.
+    UserDefaults::setDouble(PreferencesCatalogue::kDataPlanQuotaGB, 50);
+    UserDefaults::setInteger(PreferencesCatalogue::kDataPlanResetDay, 5);
+    statistics.refresh();
+    statistics.onModeChange(rawValue(RangeMode::billingCycle));
+    QApplication::processEvents();
+    written &= savePng(statistics.window()->grab(), out, "data-plan");
+    UserDefaults::remove(PreferencesCatalogue::kDataPlanQuotaGB);
+    UserDefaults::remove(PreferencesCatalogue::kDataPlanResetDay);
 
     SpeedTestHistoryStore store(QDir(support).filePath(SpeedTestHistoryStore::kFileName), clock);
     const NodeCatalogue nodes = NodeCatalogue::builtIn();

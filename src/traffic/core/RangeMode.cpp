@@ -1,5 +1,7 @@
 #include "traffic/core/RangeMode.h"
 
+#include "traffic/core/DataPlan.h"
+
 #include <limits>
 
 std::optional<RangeMode> rangeModeFromRaw(int raw) {
@@ -26,12 +28,14 @@ QString rangeModeTitle(RangeMode mode) {
         return QStringLiteral("本年");
     case RangeMode::custom:
         return QStringLiteral("自定义…");
+    case RangeMode::billingCycle:
+        return QStringLiteral("本计费周期");
     }
     return {};
 }
 
 DateRange resolveRange(RangeMode mode, const QDateTime& now, const QDate& customStart,
-                       const QDate& customEnd) {
+                       const QDate& customEnd, int resetDay) {
     // QDate arithmetic is calendar-day arithmetic: a day across a clock change is still one day.
     const QDate today = now.toLocalTime().date();
     switch (mode) {
@@ -47,6 +51,8 @@ DateRange resolveRange(RangeMode mode, const QDateTime& now, const QDate& custom
         return {QDate(today.year(), 1, 1), today};
     case RangeMode::custom:
         return {customStart, customEnd};
+    case RangeMode::billingCycle:
+        return {DataPlan::billingCycle(today, resetDay).start, today};
     }
     return {today, today};
 }

@@ -42,7 +42,10 @@ TrafficRecorder::TrafficRecorder(const Clock& clock, std::optional<QString> supp
         load();
     }
     connect(&m_appSampleTimer, &QTimer::timeout, this, &TrafficRecorder::sampleAppTraffic);
-    connect(&m_saveTimer, &QTimer::timeout, this, &TrafficRecorder::saveData);
+    connect(&m_saveTimer, &QTimer::timeout, this, [this] {
+        saveData();
+        Q_EMIT minuteSaved();
+    });
     connect(&m_cleanupTimer, &QTimer::timeout, this, &TrafficRecorder::cleanupCheck);
 }
 

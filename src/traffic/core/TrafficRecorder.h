@@ -86,6 +86,11 @@ public:
     // Day keys: "yyyy-MM-dd" in the local calendar, computed afresh on every call.
     static QString todayString(const Clock& clock = Clock::system());
 
+Q_SIGNALS:
+    // After each save of the 60 s timer, whether or not it succeeded: the once-a-minute moment
+    // for work that need not follow every tick.
+    void minuteSaved();
+
 private:
     QString todayKey() const;
     DailyTraffic& today();

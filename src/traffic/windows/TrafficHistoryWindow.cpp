@@ -3,13 +3,16 @@
 #include "common/Brand.h"
 #include "common/Clock.h"
 #include "common/Saturating.h"
+#include "settings/PreferencesCatalogue.h"
 #include "settings/UserDefaults.h"
 #include "traffic/core/AppNameResolver.h"
 #include "traffic/core/AppTrafficSourceText.h"
+#include "traffic/core/DataPlan.h"
 #include "traffic/core/DayKey.h"
 #include "traffic/core/TrafficChartData.h"
 #include "traffic/core/TrafficFormat.h"
 #include "traffic/core/TrafficRecorder.h"
+#include "traffic/windows/DataPlanCard.h"
 #include "traffic/windows/RangeCalendarVC.h"
 #include "traffic/windows/TrafficChartView.h"
 #include "traffic/windows/TrafficSummaryCard.h"
@@ -113,6 +116,8 @@ TrafficHistoryWindow::TrafficHistoryWindow(Services services, QObject* parent)
         m_services.warn = &warnWithMessageBox;
     if (!m_services.appSource)
         m_services.appSource = [] { return TrafficRecorder::shared().appTrafficSource(); };
+    if (!m_services.plan)
+        m_services.plan = &PreferencesCatalogue::dataPlan;
 
     const QDate today = m_services.clock->now().toLocalTime().date();
     m_customStart = today.addDays(-6);
@@ -148,7 +153,7 @@ void TrafficHistoryWindow::build() {
     modePopUp->setObjectName(QStringLiteral("modePopUp"));
     modePopUp->setFont(trafficFont(12, QFont::Medium));
     modePopUp->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    for (int raw = 0; raw < kRangeModeCount; ++raw)
+    for (int raw = 0; raw < kPlainRangeModeCount; ++raw)
         modePopUp->addItem(rangeModeTitle(*rangeModeFromRaw(raw)));
     modePopUp->setCurrentIndex(rawValue(m_mode));
     // Drop-down lists and menus are windows of their own: without the window's palette they
@@ -180,6 +185,14 @@ void TrafficHistoryWindow::build() {
     column->addSpacing(12);
     card = new TrafficSummaryCard;
     column->addWidget(card);
+    // Its gap above comes and goes with it, so without a plan the layout is as before.
+    planHolder = new QWidget;
+    auto* planSpacing = new QVBoxLayout(planHolder);
+    planSpacing->setContentsMargins(0, 12, 0, 0);
+    planCard = new DataPlanCard;
+    planSpacing->addWidget(planCard);
+    planHolder->hide();
+    column->addWidget(planHolder);
 
     column->addSpacing(12);
     chartView = new TrafficChartView;
@@ -227,14 +240,33 @@ void TrafficHistoryWindow::show() {
 }
 
 DateRange TrafficHistoryWindow::resolveRange() const {
-    return ::resolveRange(m_mode, m_services.clock->now(), m_customStart, m_customEnd);
+    return ::resolveRange(m_mode, m_services.clock->now(), m_customStart, m_customEnd,
+                          m_planResetDay);
 }
 
 int TrafficHistoryWindow::rangeDays() const {
     return ::rangeDays(m_currentFrom, m_currentTo);
 }
 
+void TrafficHistoryWindow::followPlan(const std::optional<DataPlanSettings>& plan) {
+    m_planResetDay = plan ? plan->resetDay : 1;
+    if (!plan && m_mode == RangeMode::billingCycle) {
+        m_mode = RangeMode::last7;
+        if (modePopUp)
+            modePopUp->setCurrentIndex(rawValue(m_mode));
+    }
+    if (!modePopUp)
+        return;
+    const int billingCycle = rawValue(RangeMode::billingCycle);
+    if (plan && modePopUp->count() == billingCycle)
+        modePopUp->addItem(rangeModeTitle(RangeMode::billingCycle));
+    else if (!plan && modePopUp->count() > billingCycle)
+        modePopUp->removeItem(billingCycle);
+}
+
 void TrafficHistoryWindow::refresh() {
+    const std::optional<DataPlanSettings> plan = m_services.plan();
+    followPlan(plan);
     const DateRange range = resolveRange();
     m_currentFrom = range.from;
     m_currentTo = range.to;
@@ -247,6 +279,14 @@ void TrafficHistoryWindow::refresh() {
     card->totalDownLabel->setText(QStringLiteral("↓ ") + fmtBytesTraffic(summary.totalIn));
     card->totalUpLabel->setText(QStringLiteral("↑ ") + fmtBytesTraffic(summary.totalOut));
     card->totalAllLabel->setText(QStringLiteral("∑ ") + fmtBytesTraffic(total));
+    if (plan) {
+        const qint64 retention = DataPlan::storedRetentionDays();
+        planCard->setUsage(DataPlan::usage(m_services.data(), *plan,
+                                           m_services.clock->now().toLocalTime().date(), retention),
+                           retention);
+    }
+    planHolder->setVisible(plan.has_value());
+
     const bool today = m_mode == RangeMode::today;
     card->downTitle->setText(today ? QStringLiteral("今日下载") : QStringLiteral("区间下载"));
     card->upTitle->setText(today ? QStringLiteral("今日上传") : QStringLiteral("区间上传"));
@@ -284,7 +324,11 @@ void TrafficHistoryWindow::onModeChange(int index) {
     const auto mode = rangeModeFromRaw(index);
     if (!mode)
         return;
+    const std::optional<DataPlanSettings> plan = m_services.plan();
+    if (*mode == RangeMode::billingCycle && !plan)
+        return;
     m_mode = *mode;
+    followPlan(plan);
     if (modePopUp && modePopUp->currentIndex() != index)
         modePopUp->setCurrentIndex(index);
     if (rangeField) {

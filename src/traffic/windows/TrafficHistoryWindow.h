@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ProcessTraffic.h"
+#include "settings/DataPlanSettings.h"
 #include "traffic/core/DailyTraffic.h"
 #include "traffic/core/RangeMode.h"
 #include "traffic/core/RangeSummary.h"
@@ -17,6 +18,7 @@
 #include <optional>
 
 class Clock;
+class DataPlanCard;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -40,10 +42,12 @@ public:
     using Warner =
         std::function<void(QWidget* parent, const QString& title, const QString& message)>;
     using AppSourceOf = std::function<AppTrafficSource()>;
+    // The data plan, read on every refresh; absent while none is set.
+    using PlanSource = std::function<std::optional<DataPlanSettings>()>;
 
     // What the window reads and asks; anything left empty gets the desktop's default (the
     // shared traffic store and its per-application source, the system clock, name resolution,
-    // file dialogue, message box).
+    // file dialogue, message box, the stored data plan).
     struct Services {
         DataSource data;
         const Clock* clock = nullptr;
@@ -51,6 +55,7 @@ public:
         SaveLocationChooser chooseSaveLocation;
         Warner warn;
         AppSourceOf appSource;
+        PlanSource plan;
     };
 
     explicit TrafficHistoryWindow(QObject* parent = nullptr);
@@ -74,7 +79,8 @@ public:
     // Days of the last refresh's interval, at least 1.
     int rangeDays() const;
 
-    // Period menu: selects the mode with that raw value; other indexes are ignored.
+    // Period menu: selects the mode with that raw value; other indexes, and the billing cycle
+    // while no plan is set, are ignored.
     void onModeChange(int index);
     // Pops the calendar up below the range button.
     void openCalendar();
@@ -97,6 +103,8 @@ public:
 
 private:
     void build();
+    // The billing cycle's menu entry and card follow the plan: both only while one is set.
+    void followPlan(const std::optional<DataPlanSettings>& plan);
     ExportPeriod exportPeriod() const;
     void runSavePanel(const QString& ext, const QByteArray& bytes);
 
@@ -104,6 +112,7 @@ private:
     RangeMode m_mode = RangeMode::last7;
     QDate m_customStart;
     QDate m_customEnd;
+    int m_planResetDay = 1;
     QDate m_currentFrom;
     QDate m_currentTo;
     std::optional<RangeSummary> m_currentSummary;
@@ -119,6 +128,8 @@ private:
     QPushButton* exportBtn = nullptr;
     QMenu* m_exportMenu = nullptr; // owned by the window
     TrafficSummaryCard* card = nullptr;
+    QWidget* planHolder = nullptr;
+    DataPlanCard* planCard = nullptr;
     QLabel* summaryLabel = nullptr;
     QLabel* appSourceLabel = nullptr;
 };
