@@ -1,0 +1,26 @@
+# Sourced by the fuzzing scripts: builds every fuzz target into build-fuzz/ (clang, ASan+UBSan)
+# and says where each target's inputs and dictionary are.
+fuzz_targets=($(sed -n 's/^ *vorn_add_fuzzer(\(fuzz_[a-z0-9_]*\).*/\1/p' fuzz/CMakeLists.txt))
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_UNITY_BUILD=ON -DVORN_FUZZ=ON -DVORN_SANITIZE=address,undefined >/dev/null
+cmake --build build-fuzz -j "$(nproc)" $(printf -- '--target %s ' "${fuzz_targets[@]}")
+
+# The merged corpus (fuzz/corpus, grown by scripts/fuzz-merge.sh) and the hand-made and
+# captured seeds (fuzz/seeds), whichever exist.
+fuzz_inputs() {
+    local dir
+    for dir in "fuzz/corpus/$1" "fuzz/seeds/$1"; do
+        [ -d "$dir" ] && echo "$dir"
+    done
+    return 0
+}
+
+# JSON's tokens for every JSON target, plus the target's own words; written under $2.
+fuzz_dictionary() {
+    local dictionary="$2/$1.dict"
+    : >"$dictionary"
+    if [ -f "fuzz/dict/$1.dict" ]; then
+        cat fuzz/dict/json.dict "fuzz/dict/$1.dict" >"$dictionary"
+    fi
+    echo "$dictionary"
+}
