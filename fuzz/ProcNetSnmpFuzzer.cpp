@@ -1,5 +1,7 @@
 #include "platform/linux/TcpOpens.h"
 
+#include <QByteArray>
+
 #include <cstddef>
 #include <cstdint>
 
