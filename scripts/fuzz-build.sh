@@ -15,12 +15,13 @@ fuzz_inputs() {
     return 0
 }
 
-# JSON's tokens for every JSON target, plus the target's own words; written under $2.
+# The -dict option of a target that has a dictionary (fuzz/dict): JSON's tokens and the
+# target's own words, written under $2. Nothing for a target without one.
 fuzz_dictionary() {
     local dictionary="$2/$1.dict"
-    : >"$dictionary"
     if [ -f "fuzz/dict/$1.dict" ]; then
         cat fuzz/dict/json.dict "fuzz/dict/$1.dict" >"$dictionary"
+        echo "-dict=$dictionary"
     fi
-    echo "$dictionary"
+    return 0
 }

@@ -17,7 +17,7 @@ merge_one() {
     local target="$1" name="${1#fuzz_}"
     local fuzzer="build-fuzz/fuzz/$target" new="$work/$name.new" merged="$work/$name.merged"
     mkdir -p "$new" "$merged"
-    if ! "$fuzzer" "$new" $(fuzz_inputs "$name") -dict="$(fuzz_dictionary "$name" "$work")" \
+    if ! "$fuzzer" "$new" $(fuzz_inputs "$name") $(fuzz_dictionary "$name" "$work") \
         -max_total_time="$seconds" -artifact_prefix="$work/$name-" >"$work/$name.log" 2>&1; then
         echo "$target: FAILED"; tail -n 40 "$work/$name.log"; return 1
     fi

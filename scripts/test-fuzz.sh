@@ -15,7 +15,7 @@ run_one() {
     # New inputs go to a scratch directory; the committed corpus stays as it is.
     mkdir -p "$work/$name"
     if build-fuzz/fuzz/"$target" "$work/$name" $(fuzz_inputs "$name") \
-        -dict="$(fuzz_dictionary "$name" "$work")" -max_total_time="$seconds" \
+        $(fuzz_dictionary "$name" "$work") -max_total_time="$seconds" \
         -print_final_stats=1 -artifact_prefix="$work/$name-" >"$work/$name.log" 2>&1; then
         echo "$target: $(sed -n 's/^stat::number_of_executed_units: //p' "$work/$name.log") runs, clean"
     else
