@@ -16,25 +16,25 @@
 
 namespace {
 
-const QString kSpeedtestUsage =
+const QString kUsage =
     QStringLiteral("用法: vorn speedtest [--node ID] [--nodes FILE] [--json]\n"
                    "选择最快的测速节点，测量延迟与抖动、8 路并行下载与上传，打印结果。\n"
                    "  --node ID      使用指定的下载节点（不再择优）\n"
                    "  --nodes FILE   使用该 nodes.json 中的节点，代替内置节点\n"
                    "  --json         以一个 JSON 对象打印结果\n");
 
-struct SpeedtestOptions {
+struct Options {
     QString node;
     QString nodesFile;
     bool json = false;
 };
 
 // Returns the exit code of a usage problem, or nothing when the arguments are fine.
-std::optional<int> parse(const QStringList& arguments, SpeedtestOptions* options) {
+std::optional<int> parse(const QStringList& arguments, Options* options) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            printOut(kSpeedtestUsage);
+            printOut(kUsage);
             return 0;
         }
         if (argument == QLatin1String("--json")) {
@@ -44,14 +44,14 @@ std::optional<int> parse(const QStringList& arguments, SpeedtestOptions* options
         } else if (argument == QLatin1String("--nodes") && i + 1 < arguments.size()) {
             options->nodesFile = arguments[++i];
         } else {
-            printError(QStringLiteral("无法识别的参数: %1\n\n").arg(argument) + kSpeedtestUsage);
+            printError(QStringLiteral("无法识别的参数: %1\n\n").arg(argument) + kUsage);
             return kExitUsage;
         }
     }
     return std::nullopt;
 }
 
-std::optional<NodeCatalogue> chooseCatalogue(const SpeedtestOptions& options) {
+std::optional<NodeCatalogue> chooseCatalogue(const Options& options) {
     if (options.nodesFile.isEmpty()) {
         if (const QString problem = SpeedTestNodes::catalogueProblem(); !problem.isEmpty())
             printError(QStringLiteral("节点文件无效，改用内置节点: %1\n").arg(problem));
@@ -125,7 +125,7 @@ private:
 namespace SpeedtestCommand {
 
 int run(const QStringList& arguments) {
-    SpeedtestOptions options;
+    Options options;
     if (const auto exit = parse(arguments, &options))
         return *exit;
     const auto catalogue = chooseCatalogue(options);
