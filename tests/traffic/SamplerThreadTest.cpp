@@ -17,8 +17,7 @@
 #include <thread>
 
 // The sampler's thread meets the main thread in three places: a sample in flight while its
-// owner goes or stops, and the provider's watch timer beside the samples. These cases are also
-// run under ThreadSanitizer, which reports any unsynchronised access they provoke.
+// owner goes or stops, and the provider's watch timer beside the samples.
 namespace {
 
 // What a provider leaves behind for the test to read after the provider is gone.
