@@ -10,7 +10,7 @@
 
 namespace {
 
-const QString kUsage =
+const QString kHistoryUsage =
     QStringLiteral("用法: vorn history [--csv] [-o FILE]\n"
                    "列出全部测速记录，最新的在前。\n"
                    "  --csv       输出 CSV（与「测速记录」中「导出 CSV」的文件逐字节相同）\n"
@@ -65,7 +65,7 @@ int run(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            printOut(kUsage);
+            printOut(kHistoryUsage);
             return 0;
         }
         if (argument == QLatin1String("--csv")) {
@@ -74,7 +74,7 @@ int run(const QStringList& arguments) {
                    !arguments[i + 1].isEmpty()) {
             outputPath = arguments[++i];
         } else {
-            printError(kUsage);
+            printError(kHistoryUsage);
             return kExitUsage;
         }
     }

@@ -11,7 +11,7 @@
 
 namespace {
 
-const QString kUsage =
+const QString kMonitorUsage =
     QStringLiteral("用法: vorn monitor [--count N]\n"
                    "每秒读取网络接口计数器，打印一行 \"↓ 下载速率 ↑ 上传速率\"，直到 Ctrl-C。\n"
                    "  --count N   打印 N 行后退出\n");
@@ -25,14 +25,14 @@ int run(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            printOut(kUsage);
+            printOut(kMonitorUsage);
             return 0;
         }
         bool ok = false;
         if (argument == QLatin1String("--count") && i + 1 < arguments.size())
             remaining = arguments[++i].toLongLong(&ok);
         if (!ok || remaining < 1) {
-            printError(kUsage);
+            printError(kMonitorUsage);
             return kExitUsage;
         }
     }

@@ -19,7 +19,7 @@ bool nextField(const char*& p, const char* end, quint64& value) {
     return true;
 }
 
-std::optional<InterfaceCounter> parseLine(QByteArrayView line) {
+std::optional<InterfaceCounter> parseCounterLine(QByteArrayView line) {
     const qsizetype colon = line.indexOf(':');
     if (colon <= 0)
         return std::nullopt;
@@ -53,7 +53,7 @@ std::optional<std::vector<InterfaceCounter>> parseProcNetDev(QByteArrayView text
             sawHeader = true;
             continue;
         }
-        if (auto counter = parseLine(line))
+        if (auto counter = parseCounterLine(line))
             counters.push_back(std::move(*counter));
     }
     if (!sawHeader)
