@@ -7,56 +7,63 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=${1:-src}
 
-# folder (prefix under src/)   folders it may include besides its own
-allowed() {
-    case $1 in
-        common)             echo "" ;;
-        platform)           echo "common" ;;
-        settings)           echo "common platform" ;;
-        ui)                 echo "common platform settings" ;;
-        rates)              echo "common platform settings" ;;
-        traffic/core)       echo "common platform settings" ;;
-        traffic/windows)    echo "common platform settings ui traffic/core" ;;
-        speedtest/core)     echo "common platform settings" ;;
-        speedtest/windows)  echo "common platform settings ui speedtest/core" ;;
-        ball)               echo "common platform settings ui rates traffic/core" ;;
-        shell)              echo "common platform settings ui rates traffic/core traffic/windows speedtest/core speedtest/windows ball" ;;
-        cli)                echo "common platform settings rates traffic/core speedtest/core" ;;
-        .)                  echo "shell cli common platform" ;; # main.cpp
-        helper)             echo "" ;;
-        *)                  echo "?" ;;
-    esac
-}
+# folder (prefix under src/; "." is main.cpp)   folders it may include besides its own
+table='
+common
+platform            common
+settings            common platform
+ui                  common platform settings
+rates               common platform settings
+traffic/core        common platform settings
+traffic/windows     common platform settings ui traffic/core
+speedtest/core      common platform settings
+speedtest/windows   common platform settings ui speedtest/core
+ball                common platform settings ui rates traffic/core
+shell               common platform settings ui rates traffic/core traffic/windows speedtest/core speedtest/windows ball
+cli                 common platform settings rates traffic/core speedtest/core
+.                   shell cli common platform
+helper
+'
 
-# The layer of a path under src/: the longest folder the table knows.
-layer_of() {
-    local path=$1
-    case $path in
-        traffic/core/* | traffic/windows/* | speedtest/core/* | speedtest/windows/*)
-            echo "${path%%/*}/$(cut -d/ -f2 <<<"$path")" ;;
-        */*) echo "${path%%/*}" ;;
-        *) echo "." ;;
-    esac
-}
+# Headers that exist under the root: an include naming anything else (a system header,
+# a generated one, one beside the file) has no layer to check.
+headers=$(cd "$root" && find . -type f -name '*.h' | sed 's|^\./||')
 
-status=0
-while IFS= read -r -d '' file; do
-    rel=${file#"$root"/}
-    own=$(layer_of "$rel")
-    may=$(allowed "$own")
-    if [ "$may" = "?" ]; then
-        echo "$file: folder '$own' has no layer in scripts/check-layers.sh"
-        status=1
-        continue
-    fi
-    while IFS= read -r line; do
-        header=$(sed -E 's/^[0-9]+:#\s*include\s*"([^"]+)".*/\1/' <<<"$line")
-        [ -e "$root/$header" ] || continue # same-folder and generated headers
-        target=$(layer_of "$header")
-        [ "$target" = "$own" ] && continue
-        case " $may " in *" $target "*) continue ;; esac
-        echo "$file:${line%%:*}: includes $header ($own may not include $target)"
-        status=1
-    done < <(grep -nE '^#\s*include\s*"' "$file" || true)
-done < <(find "$root" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.mm' -o -name '*.c' \) -print0)
-exit $status
+find "$root" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.mm' -o -name '*.c' \) -print0 |
+    xargs -0 grep -HnE '^#\s*include\s*"' /dev/null |
+    awk -v root="$root" -v table="$table" -v headers="$headers" '
+        # The layer of a path under the root: the longest folder the table knows.
+        function layer(path,    parts, n) {
+            n = split(path, parts, "/")
+            if (n == 1) return "."
+            if ((parts[1] == "traffic" || parts[1] == "speedtest") && n > 2)
+                return parts[1] "/" parts[2]
+            return parts[1]
+        }
+        BEGIN {
+            n = split(table, rows, "\n")
+            for (i = 1; i <= n; i++) {
+                if (split(rows[i], word, /[ \t]+/) == 0) continue
+                known[word[1]] = 1
+                for (j = 2; j in word; j++) may[word[1], word[j]] = 1
+            }
+            n = split(headers, list, "\n")
+            for (i = 1; i <= n; i++) exists[list[i]] = 1
+            status = 0
+        }
+        {
+            colon = index($0, ":"); file = substr($0, 1, colon - 1); rest = substr($0, colon + 1)
+            colon = index(rest, ":"); line = substr(rest, 1, colon - 1)
+            match(rest, /"[^"]+"/); header = substr(rest, RSTART + 1, RLENGTH - 2)
+            own = layer(substr(file, length(root) + 2))
+            if (!(own in known)) {
+                if (!(own in told)) print file ": folder \x27" own "\x27 has no layer in scripts/check-layers.sh"
+                told[own] = 1; status = 1; next
+            }
+            if (!(header in exists)) next
+            target = layer(header)
+            if (target == own || (own, target) in may) next
+            print file ":" line ": includes " header " (" own " may not include " target ")"
+            status = 1
+        }
+        END { exit status }'
