@@ -194,6 +194,17 @@ TEST(SpeedTestRecordJson, AnyTextAndFigureSurvivesTheFile) {
     EXPECT_EQ(back.downNode.size(), record.downNode.size());
 }
 
+// Half a surrogate pair in the file cannot be written back as UTF-8: it reads as U+FFFD.
+TEST(SpeedTestRecordJson, ALoneSurrogateReadsAsTheReplacementCharacterAndStaysSo) {
+    const QJsonObject object =
+        QJsonDocument::fromJson(R"({"downNode": "华\ud800为", "upNode": "\udfff\ud83d\ude00"})")
+            .object();
+    const SpeedTestRecord record = SpeedTestRecord::fromJson(object);
+    EXPECT_EQ(record.downNode, QStringLiteral("华\uFFFD为"));
+    EXPECT_EQ(record.upNode, QStringLiteral("\uFFFD😀"));
+    EXPECT_EQ(SpeedTestRecord::fromJson(written(record)), record);
+}
+
 TEST(SpeedTestRecordJson, NonFiniteFiguresAreWrittenAsZero) {
     SpeedTestRecord record;
     record.downMbps = std::numeric_limits<double>::quiet_NaN();

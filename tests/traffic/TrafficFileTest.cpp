@@ -134,6 +134,20 @@ TEST(TrafficFileLoad, EscapedAndNonAsciiNamesDecode) {
     EXPECT_EQ(apps.at(QStringLiteral("a\"b\\c/é😀\n")).bytesIn, 2u);
 }
 
+// A name with half a surrogate pair cannot be written back as UTF-8: it is read as U+FFFD, so
+// what was loaded is exactly what the next save and load give.
+TEST(TrafficFileLoad, ALoneSurrogateReadsAsTheReplacementCharacterAndStaysSo) {
+    const TrafficData data =
+        parsed(R"({"d": {"apps": {"ht\ud800tp": {"in": 1}, "x\udc00": {"in": 2},
+                                       "\ud800\ud800": {"in": 3}, "\ud83d\ude00": {"in": 4}}}})");
+    const auto& apps = data.at(QStringLiteral("d")).apps;
+    EXPECT_EQ(apps.at(QStringLiteral("ht\uFFFDtp")).bytesIn, 1u);
+    EXPECT_EQ(apps.at(QStringLiteral("x\uFFFD")).bytesIn, 2u);
+    EXPECT_EQ(apps.at(QStringLiteral("\uFFFD\uFFFD")).bytesIn, 3u);
+    EXPECT_EQ(apps.at(QStringLiteral("😀")).bytesIn, 4u);
+    EXPECT_EQ(TrafficFile::parse(TrafficFile::serialize(data)), data);
+}
+
 TEST(TrafficFileLoad, LaterDuplicateMembersWin) {
     const TrafficData data =
         parsed(R"({"d": {"totalIn": 1, "totalIn": 2, "apps": {"x": {"in": 1}}, "apps": {}},

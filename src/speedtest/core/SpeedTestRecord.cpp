@@ -1,6 +1,7 @@
 #include "speedtest/core/SpeedTestRecord.h"
 
 #include "common/CFormat.h"
+#include "common/LoneSurrogates.h"
 #include "speedtest/core/CompactJson.h"
 
 #include <QJsonValue>
@@ -21,7 +22,7 @@ double numberOf(const QJsonObject& object, QLatin1StringView key) {
 
 QString textOf(const QJsonObject& object, QLatin1StringView key) {
     const QJsonValue value = object.value(key);
-    return value.isString() ? value.toString() : QString();
+    return value.isString() ? withoutLoneSurrogates(value.toString()) : QString();
 }
 
 QString orNone(const QString& text) {

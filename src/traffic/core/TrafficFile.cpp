@@ -1,5 +1,7 @@
 #include "traffic/core/TrafficFile.h"
 
+#include "common/LoneSurrogates.h"
+
 #include <charconv>
 #include <limits>
 
@@ -249,6 +251,7 @@ private:
             return false;
         ++m_pos;
         qsizetype runStart = m_pos;
+        bool escaped = false;
         const auto flushRun = [&] {
             if (out && m_pos > runStart)
                 out->append(QString::fromUtf8(m_text.sliced(runStart, m_pos - runStart)));
@@ -260,6 +263,8 @@ private:
             if (c == '"') {
                 flushRun();
                 ++m_pos;
+                if (out && escaped)
+                    *out = withoutLoneSurrogates(std::move(*out));
                 return true;
             }
             if (static_cast<unsigned char>(c) < 0x20)
@@ -270,6 +275,7 @@ private:
             }
             flushRun();
             ++m_pos;
+            escaped = true;
             if (!escape(out))
                 return false;
             runStart = m_pos;
