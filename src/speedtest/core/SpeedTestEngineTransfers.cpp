@@ -40,7 +40,7 @@ void SpeedTestEngine::runTransferPhase(Phase phase, double seconds) {
     for (int i = 0; i < m_tuning.connections; ++i)
         launchPhaseTask(m_tuning.shortTransferPause);
     // The same request as the idle latency, so the difference is what the load adds.
-    if (m_activeNode)
+    if (m_activeNode && m_tuning.loadedProbeInterval > 0)
         m_loadedProbe.start(m_activeNode->pingURL);
     restartTicker();
 }
