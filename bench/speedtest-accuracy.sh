@@ -135,26 +135,26 @@ within() { # measured reference: within 25 % or 5 ms
 }
 
 echo
-printf '%-8s %-6s %-3s %8s %8s %-3s %8s %8s %-3s %6s %6s %-5s %8s %8s %7s\n' link queue run \
-    ping_dn vorn_dn ok ping_up vorn_up ok idle bloat grade dn_probe dn_plain cost
+printf '%-8s %-6s %-3s %8s %8s %-3s %8s %8s %-3s %6s %6s %-5s %8s %8s %7s %7s\n' link queue run \
+    ping_dn vorn_dn ok ping_up vorn_up ok idle bloat grade dn_probe dn_plain cost up_Mbps
 for rate in "${rates[@]}"; do
     for queue in "${queues[@]}"; do
         shape_queue "$rate" "$queue"
         for run in $(seq "$loaded_runs"); do
             ping_dn=$(ping_under_load -R)
             ping_up=$(ping_under_load)
-            read -r idle dn up bloat grade mbps < <(vorn_json | python3 -c '
+            read -r idle dn up bloat grade mbps upmbps < <(vorn_json | python3 -c '
 import json,sys; r=json.load(sys.stdin)
 f=lambda v: "--" if v is None else round(v, 1)
 print(f(r["latencyMs"]), f(r["loadedDownMs"]), f(r["loadedUpMs"]), f(r["bloatMs"]),
-      r["bloatGrade"] or "--", f(r["downMbps"]))')
+      r["bloatGrade"] or "--", f(r["downMbps"]), f(r["upMbps"]))')
             plain=$(vorn_json VORN_SPEEDTEST_LOADED_PROBES=0 |
                 python3 -c 'import json,sys; print(round(json.load(sys.stdin)["downMbps"], 1))')
             cost=$(awk -v a="$mbps" -v b="$plain" 'BEGIN { printf "%+.1f%%", (b - a) / b * 100 }')
-            printf '%-8s %-6s %-3s %8s %8s %-3s %8s %8s %-3s %6s %6s %-5s %8s %8s %7s\n' \
+            printf '%-8s %-6s %-3s %8s %8s %-3s %8s %8s %-3s %6s %6s %-5s %8s %8s %7s %7s\n' \
                 "${rate}M" "${queue}ms" "$run" "$ping_dn" "$dn" "$(within "$dn" "$ping_dn")" \
                 "$ping_up" "$up" "$(within "$up" "$ping_up")" "$idle" "$bloat" "$grade" \
-                "$mbps" "$plain" "$cost"
+                "$mbps" "$plain" "$cost" "$upmbps"
         done
         echo "  load: $(uptime | sed 's/.*load average/load average/')"
     done

@@ -113,6 +113,7 @@ SpeedTestWindow::~SpeedTestWindow() {
     m_engine.onError = nullptr;
     m_engine.onProbe = nullptr;
     m_engine.onNodePicked = nullptr;
+    m_engine.onLoadedLatency = nullptr;
 }
 
 void SpeedTestWindow::show() {
@@ -155,6 +156,10 @@ void SpeedTestWindow::installCallbacks() {
         self->pingValue->setText(cformat("%.0f ms", latencyMs));
         SpeedTestStyle::setTextColor(self->pingValue, TrafficTheme::textPrimary);
         self->jitterLabel->setText(cformat("抖动 ±%.1f ms", jitterMs));
+    };
+    m_engine.onLoadedLatency = [self](Phase phase, double loadedMs) {
+        if (self)
+            self->loadedLatencyChanged(phase, loadedMs);
     };
     m_engine.onResult = [self](const SpeedTestEngine::Result& result) {
         if (self)
@@ -208,6 +213,14 @@ void SpeedTestWindow::ticked(Phase phase, double instantMbps, double progressVal
                      phase == Phase::download ? TrafficTheme::downBlue : TrafficTheme::upGreen);
 }
 
+void SpeedTestWindow::loadedLatencyChanged(Phase phase, double loadedMs) {
+    if (phase != Phase::download && phase != Phase::upload)
+        return;
+    phaseLabel->setText(SpeedTestEngine::label(phase) + cformat(" · 负载延迟 %.0f ms", loadedMs));
+    (phase == Phase::download ? loadedDownLabel : loadedUpLabel)
+        ->setText(cformat("负载 %.0f ms", loadedMs));
+}
+
 void SpeedTestWindow::failed(const QString& message) {
     phaseLabel->setText(QStringLiteral("⚠️ ") + message);
     SpeedTestStyle::setTextColor(phaseLabel, SpeedTestStyle::systemRed);
@@ -228,6 +241,7 @@ void SpeedTestWindow::showResult(const SpeedTestEngine::Result& result) {
                              ? QStringLiteral("　｜　没有上传节点，未测上传，不存入历史记录")
                              : QStringLiteral("　｜　上传走 ") + result.upNode));
     SpeedTestStyle::setTextColor(gradeLabel, TrafficTheme::textPrimary);
+    showLoadedLatency(result);
     // The last result, what copying gives, and the history hold complete runs only.
     if (result.noUploadNode)
         return;
@@ -235,6 +249,20 @@ void SpeedTestWindow::showResult(const SpeedTestEngine::Result& result) {
     saveLastResult(result);
     appendHistory(result);
     showIdentity(result);
+}
+
+void SpeedTestWindow::showLoadedLatency(const SpeedTestEngine::Result& result) {
+    const auto cardLine = [](std::optional<double> ms) {
+        return ms ? cformat("负载 %.0f ms", *ms) : QStringLiteral("负载 --");
+    };
+    loadedDownLabel->setText(cardLine(result.loadedDownMs));
+    loadedUpLabel->setText(result.noUploadNode ? QString() : cardLine(result.loadedUpMs));
+    const auto increase = result.bloatMs();
+    const auto rpm = result.rpm();
+    bloatLabel->setText(increase && rpm ? cformat("负载延迟 +%.0f ms", *increase) +
+                                              QStringLiteral("（%1 级）").arg(result.bloatGrade()) +
+                                              cformat("· 响应度 %.0f RPM", *rpm)
+                                        : QString());
 }
 
 void SpeedTestWindow::showIdentity(const SpeedTestEngine::Result& result) {
@@ -249,8 +277,12 @@ void SpeedTestWindow::showIdentity(const SpeedTestEngine::Result& result) {
         return;
     lastLabel->setText(lastLabel->text() + QStringLiteral("　·　") +
                        pieces.join(QStringLiteral(" · ")));
-    lastLabel->setToolTip(QStringLiteral("本次测速网卡：") + orDash(result.iface) +
-                          QStringLiteral("\n本地 IPv6：") + orDash(result.ipv6));
+    QString tooltip = QStringLiteral("本次测速网卡：") + orDash(result.iface) +
+                      QStringLiteral("\n本地 IPv6：") + orDash(result.ipv6);
+    if (result.loadedDownMs || result.loadedUpMs)
+        tooltip += QStringLiteral("\n负载延迟：") +
+                   SpeedTestRecord::fromResult(result, 0).loadedLatencyText();
+    lastLabel->setToolTip(tooltip);
 }
 
 void SpeedTestWindow::showCatalogueProblem(const QString& problem) {
@@ -272,7 +304,8 @@ void SpeedTestWindow::toggleRun() {
         value->setText(QStringLiteral("--"));
         SpeedTestStyle::setTextColor(value, TrafficTheme::textDim);
     }
-    jitterLabel->clear();
+    for (QLabel* line : {jitterLabel, loadedDownLabel, loadedUpLabel, bloatLabel})
+        line->clear();
     bigValue->setText(QStringLiteral("--"));
     gradeLabel->setText(QStringLiteral("测速中，请稍候…"));
     SpeedTestStyle::setTextColor(gradeLabel, TrafficTheme::textSecondary);

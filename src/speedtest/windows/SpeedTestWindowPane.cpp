@@ -92,9 +92,14 @@ QWidget* SpeedTestWindow::buildTestPane() {
     auto* cardRow = new QHBoxLayout(cards);
     cardRow->setContentsMargins(kControlInset, 0, kControlInset, 0);
     cardRow->setSpacing(12);
-    cardRow->addWidget(makeResultCard(QStringLiteral("↓ 下载"), false, &downValue), 1);
-    cardRow->addWidget(makeResultCard(QStringLiteral("↑ 上传"), false, &upValue), 1);
-    cardRow->addWidget(makeResultCard(QStringLiteral("⏱ 延迟"), true, &pingValue), 1);
+    // The latency card's small line is the jitter; the other two show the latency under their
+    // load there, as the latency card has no room for a second line.
+    cardRow->addWidget(makeResultCard(QStringLiteral("↓ 下载"), &downValue, &loadedDownLabel), 1);
+    cardRow->addWidget(makeResultCard(QStringLiteral("↑ 上传"), &upValue, &loadedUpLabel), 1);
+    cardRow->addWidget(makeResultCard(QStringLiteral("⏱ 延迟"), &pingValue, &jitterLabel), 1);
+    loadedDownLabel->setObjectName(QStringLiteral("loadedDownLabel"));
+    loadedUpLabel->setObjectName(QStringLiteral("loadedUpLabel"));
+    jitterLabel->setObjectName(QStringLiteral("jitterLabel"));
     downValue->setObjectName(QStringLiteral("downValue"));
     upValue->setObjectName(QStringLiteral("upValue"));
     pingValue->setObjectName(QStringLiteral("pingValue"));
@@ -104,7 +109,12 @@ QWidget* SpeedTestWindow::buildTestPane() {
     gradeLabel = makeLabel(QStringLiteral("选择节点后点击开始测速"), SpeedTestStyle::system(12),
                            TrafficTheme::textSecondary, "gradeLabel");
     column->addWidget(inset(gradeLabel, kTextInset));
-    column->addSpacing(12);
+    // The latency under load takes the place of the gap below the grade line, in a size that
+    // fits it, so that nothing below moves.
+    bloatLabel =
+        makeLabel(QString(), SpeedTestStyle::system(10), TrafficTheme::textSecondary, "bloatLabel");
+    bloatLabel->setFixedHeight(12);
+    column->addWidget(inset(bloatLabel, kTextInset));
 
     auto* nodeRowHolder = new QWidget;
     auto* nodeRow = new QHBoxLayout(nodeRowHolder);
@@ -171,7 +181,7 @@ QWidget* SpeedTestWindow::buildTestPane() {
     return pane;
 }
 
-QWidget* SpeedTestWindow::makeResultCard(const QString& title, bool withJitter, QLabel** value) {
+QWidget* SpeedTestWindow::makeResultCard(const QString& title, QLabel** value, QLabel** smallLine) {
     auto* card = new QWidget;
     card->setFixedHeight(78);
     card->installEventFilter(this);
@@ -185,12 +195,9 @@ QWidget* SpeedTestWindow::makeResultCard(const QString& title, bool withJitter, 
     *value = makeLabel(QStringLiteral("--"), SpeedTestStyle::monospacedDigit(22, QFont::Bold),
                        TrafficTheme::textDim);
     column->addWidget(*value);
-    if (withJitter) {
-        column->addSpacing(1);
-        jitterLabel = makeLabel(QString(), SpeedTestStyle::monospacedDigit(10),
-                                TrafficTheme::textDim, "jitterLabel");
-        column->addWidget(jitterLabel);
-    }
+    column->addSpacing(1);
+    *smallLine = makeLabel(QString(), SpeedTestStyle::monospacedDigit(10), TrafficTheme::textDim);
+    column->addWidget(*smallLine);
     column->addStretch(1);
     return card;
 }
