@@ -143,14 +143,18 @@ for rate in "${rates[@]}"; do
         for run in $(seq "$loaded_runs"); do
             ping_dn=$(ping_under_load -R)
             ping_up=$(ping_under_load)
-            read -r idle dn up bloat grade mbps upmbps < <(vorn_json | python3 -c '
+            # A run that fails (a starved machine can time out) is a row of dashes, not the end.
+            read -r idle dn up bloat grade mbps upmbps < <( (vorn_json || true) | python3 -c '
 import json,sys; r=json.load(sys.stdin)
 f=lambda v: "--" if v is None else round(v, 1)
 print(f(r["latencyMs"]), f(r["loadedDownMs"]), f(r["loadedUpMs"]), f(r["bloatMs"]),
-      r["bloatGrade"] or "--", f(r["downMbps"]), f(r["upMbps"]))')
-            plain=$(vorn_json VORN_SPEEDTEST_LOADED_PROBES=0 |
-                python3 -c 'import json,sys; print(round(json.load(sys.stdin)["downMbps"], 1))')
-            cost=$(awk -v a="$mbps" -v b="$plain" 'BEGIN { printf "%+.1f%%", (b - a) / b * 100 }')
+      r["bloatGrade"] or "--", f(r["downMbps"]), f(r["upMbps"]))' 2>/dev/null ||
+                echo "-- -- -- -- -- -- --")
+            plain=$( (vorn_json VORN_SPEEDTEST_LOADED_PROBES=0 || true) | python3 -c \
+                'import json,sys; print(round(json.load(sys.stdin)["downMbps"], 1))' 2>/dev/null ||
+                echo --)
+            cost=$(awk -v a="$mbps" -v b="$plain" 'BEGIN { if (a == "--" || b == "--" || b == 0)
+                print "--"; else printf "%+.1f%%", (b - a) / b * 100 }')
             printf '%-8s %-6s %-3s %8s %8s %-3s %8s %8s %-3s %6s %6s %-5s %8s %8s %7s %7s\n' \
                 "${rate}M" "${queue}ms" "$run" "$ping_dn" "$dn" "$(within "$dn" "$ping_dn")" \
                 "$ping_up" "$up" "$(within "$up" "$ping_up")" "$idle" "$bloat" "$grade" \
