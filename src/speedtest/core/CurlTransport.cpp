@@ -100,8 +100,7 @@ CurlTransport::~CurlTransport() {
 }
 
 int CurlTransport::activeCount() const {
-    auto* self = const_cast<CurlTransport*>(this);
-    const std::lock_guard guard(self->m_sideMutex);
+    const std::lock_guard guard(m_sideMutex);
     return m_active.load() + (m_side ? m_side->activeCount() : 0);
 }
 

@@ -66,7 +66,7 @@ private:
     TransferId m_nextId = 1;
     const QString m_caFileName;
     const bool m_isSideLane;
-    std::mutex m_sideMutex;
+    mutable std::mutex m_sideMutex;
     std::unique_ptr<CurlTransport> m_side;
 
     // Held while a callback runs, so that cancel() can promise no callback after it returns.
