@@ -2,7 +2,12 @@
 # Accuracy against iperf3 on a shaped link: two network namespaces joined by a veth pair,
 # each direction shaped with tc tbf; in each of RUNS rounds (10 by default) the engine's
 # download and upload figures are compared with iperf3's 8-stream goodput measured on the
-# same link just before. Needs root, iproute2, iperf3, nginx, python3.
+# same link just before. Then, for each queue length in QUEUES_MS (100, 5 and 300 ms at the
+# rate by default), LOADED_RUNS rounds (3) compare the engine's latency under load with the
+# median ICMP round trip (ping -i 0.2, its first second left out like the engine's warm-up)
+# while iperf3 -P 8 loads the same direction, show the grade of the increase, and compare the
+# download figure with and without the latency probes. RUNS=0 skips the first table.
+# Needs root, iproute2, iputils-ping, iperf3, nginx, python3.
 #   sudo bench/speedtest-accuracy.sh [BUILD_DIR] [RATES_MBIT...]
 set -euo pipefail
 build=$(realpath "${1:-build}")
@@ -13,6 +18,8 @@ vorn=$build/src/vorn
 server_bin=$build/tests/speedtest/vorn_local_https_server
 seconds=${SECONDS_PER_PHASE:-8}
 runs=${RUNS:-10}
+read -r -a queues <<<"${QUEUES_MS:-100 5 300}"
+loaded_runs=${LOADED_RUNS:-3}
 
 srv=vorn_acc_srv_$$
 cli=vorn_acc_cli_$$
@@ -54,6 +61,12 @@ shape() {
     done
 }
 
+shape_queue() { # rate in Mbit/s, queue in ms at that rate
+    local rate=$1 limit=$(($1 * 1000000 / 8 * $2 / 1000))
+    tc -n $srv qdisc replace dev "$srv_if" root tbf rate "${rate}mbit" burst 64kb limit "$limit"
+    tc -n $cli qdisc replace dev "$cli_if" root tbf rate "${rate}mbit" burst 64kb limit "$limit"
+}
+
 mkfifo "$work/in"
 ip netns exec $srv "$server_bin" $srv_ip 2 <"$work/in" >"$work/server.txt" &
 exec 3>"$work/in"
@@ -69,8 +82,10 @@ iperf_mbps() { # extra iperf3 arguments; prints the receiver's goodput
         python3 -c 'import json,sys; print(round(json.load(sys.stdin)["end"]["sum_received"]["bits_per_second"]/1e6, 1))'
 }
 
-printf '%-9s %-4s %9s %9s %7s %9s %9s %7s\n' link run iperf_dn vorn_dn ratio iperf_up vorn_up ratio
+[ "$runs" -gt 0 ] && printf '%-9s %-4s %9s %9s %7s %9s %9s %7s\n' link run iperf_dn vorn_dn ratio \
+    iperf_up vorn_up ratio
 for rate in "${rates[@]}"; do
+    [ "$runs" -gt 0 ] || break
     shape "$rate"
     : >"$work/ratios"
     for run in $(seq "$runs"); do
@@ -94,4 +109,57 @@ for rate in "${rates[@]}"; do
         END { printf "%s over %d runs: download %.3f-%.3f (mean %.3f), upload %.3f-%.3f (mean %.3f)\n",
               link, NR, dmin, dmax, ds / NR, umin, umax, us / NR }' "$work/ratios"
 done
-echo "load: $(uptime)"
+[ "$runs" -gt 0 ] && echo "load: $(uptime)"
+
+ping_under_load() { # extra iperf3 arguments; prints the median ICMP round trip in ms
+    ip netns exec $cli iperf3 -c $srv_ip -P 8 -t $((seconds + 1)) "$@" >/dev/null &
+    local load=$!
+    sleep 0.2
+    ip netns exec $cli ping -i 0.2 -w "$seconds" $srv_ip 2>/dev/null |
+        python3 -c 'import re,statistics,sys
+rtts = [float(m.group(2)) for m in (re.search(r"icmp_seq=(\d+) .*time=([\d.]+)", l) for l in sys.stdin)
+        if m and int(m.group(1)) > 5]
+print(round(statistics.median(rtts), 1) if rtts else "--")'
+    wait $load || true
+}
+
+vorn_json() { # extra environment; prints the speed test's JSON
+    ip netns exec $cli env VORN_SPEEDTEST_PHASE_SECONDS="$seconds" HOME="$work" \
+        XDG_DATA_HOME="$work" XDG_CONFIG_HOME="$work" "$@" \
+        "$vorn" speedtest --nodes "$nodes" --node local --json 2>/dev/null
+}
+
+within() { # measured reference: within 25 % or 5 ms
+    awk -v m="$1" -v r="$2" 'BEGIN { d = m - r; if (d < 0) d = -d; t = r * 0.25; if (t < 5) t = 5;
+        print (m != "--" && r != "--" && d <= t) ? "ok" : "OFF" }'
+}
+
+echo
+printf '%-8s %-6s %-3s %8s %8s %-3s %8s %8s %-3s %6s %6s %-5s %8s %8s %7s %7s\n' link queue run \
+    ping_dn vorn_dn ok ping_up vorn_up ok idle bloat grade dn_probe dn_plain cost up_Mbps
+for rate in "${rates[@]}"; do
+    for queue in "${queues[@]}"; do
+        shape_queue "$rate" "$queue"
+        for run in $(seq "$loaded_runs"); do
+            ping_dn=$(ping_under_load -R)
+            ping_up=$(ping_under_load)
+            # A run that fails (a starved machine can time out) is a row of dashes, not the end.
+            read -r idle dn up bloat grade mbps upmbps < <( (vorn_json || true) | python3 -c '
+import json,sys; r=json.load(sys.stdin)
+f=lambda v: "--" if v is None else round(v, 1)
+print(f(r["latencyMs"]), f(r["loadedDownMs"]), f(r["loadedUpMs"]), f(r["bloatMs"]),
+      r["bloatGrade"] or "--", f(r["downMbps"]), f(r["upMbps"]))' 2>/dev/null ||
+                echo "-- -- -- -- -- -- --")
+            plain=$( (vorn_json VORN_SPEEDTEST_LOADED_PROBES=0 || true) | python3 -c \
+                'import json,sys; print(round(json.load(sys.stdin)["downMbps"], 1))' 2>/dev/null ||
+                echo --)
+            cost=$(awk -v a="$mbps" -v b="$plain" 'BEGIN { if (a == "--" || b == "--" || b == 0)
+                print "--"; else printf "%+.1f%%", (b - a) / b * 100 }')
+            printf '%-8s %-6s %-3s %8s %8s %-3s %8s %8s %-3s %6s %6s %-5s %8s %8s %7s %7s\n' \
+                "${rate}M" "${queue}ms" "$run" "$ping_dn" "$dn" "$(within "$dn" "$ping_dn")" \
+                "$ping_up" "$up" "$(within "$up" "$ping_up")" "$idle" "$bloat" "$grade" \
+                "$mbps" "$plain" "$cost" "$upmbps"
+        done
+        echo "  load: $(uptime | sed 's/.*load average/load average/')"
+    done
+done

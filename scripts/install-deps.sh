@@ -11,7 +11,7 @@ run_packages=(
 )
 test_packages=(
     clang libclang-rt-dev nginx openssl xvfb xauth xdotool dbus x11-utils
-    iproute2 tzdata iperf3 desktop-file-utils appstream trayer openbox weston
+    iproute2 iputils-ping tzdata iperf3 desktop-file-utils appstream trayer openbox weston
 )
 # vorn-traffic-helper (every protocol per application): optional for running, built by the tests.
 helper_packages=(clang libbpf-dev bpftool libcap2-bin)

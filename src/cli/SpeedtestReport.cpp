@@ -17,6 +17,26 @@ double finiteOrZero(double value) {
     return std::isfinite(value) ? value : 0;
 }
 
+QJsonValue orNull(std::optional<double> value) {
+    return value && std::isfinite(*value) ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+QString millisecondsOrDash(std::optional<double> ms) {
+    return ms ? cformat("%.0f ms", *ms) : QStringLiteral("--");
+}
+
+QString loadedLatencyLine(const SpeedTestEngine::Result& result) {
+    QString line = QStringLiteral("负载延迟  下载时 ") + millisecondsOrDash(result.loadedDownMs) +
+                   QStringLiteral(" · 上传时 ") + millisecondsOrDash(result.loadedUpMs);
+    // The full-width parenthesis closes with its own space, so no blank before the dot.
+    const auto increase = result.bloatMs();
+    line += increase ? cformat(" · 增加 %.0f ms", *increase) +
+                           QStringLiteral("（%1 级）· 响应度 ").arg(result.bloatGrade())
+                     : QStringLiteral(" · 增加 -- · 响应度 ");
+    const auto rpm = result.rpm();
+    return line + (rpm ? cformat("%.0f RPM", *rpm) : QStringLiteral("--"));
+}
+
 } // namespace
 
 namespace SpeedtestReport {
@@ -28,6 +48,7 @@ QString resultText(const SpeedTestEngine::Result& result) {
     if (result.noUploadNode)
         text += QStringLiteral("　　　没有上传节点，未测上传\n");
     text += cformat("延迟　%.0f ms（抖动 ±%.1f ms）\n", result.latencyMs, result.jitterMs);
+    text += loadedLatencyLine(result) + QLatin1Char('\n');
     text += QStringLiteral("评级　%1 · %2\n").arg(result.grade(), result.capability());
     QString downNode = result.downNode;
     if (!result.downNodeDetail.isEmpty())
@@ -60,6 +81,12 @@ QByteArray resultJson(const SpeedTestEngine::Result& result, double ts) {
         {QStringLiteral("publicIP"), result.publicIP},
         {QStringLiteral("downNodeDetail"), result.downNodeDetail},
         {QStringLiteral("networkInfo"), result.networkInfo},
+        {QStringLiteral("loadedDownMs"), orNull(result.loadedDownMs)},
+        {QStringLiteral("loadedUpMs"), orNull(result.loadedUpMs)},
+        {QStringLiteral("bloatMs"), orNull(result.bloatMs())},
+        {QStringLiteral("bloatGrade"),
+         result.bloatMs() ? QJsonValue(result.bloatGrade()) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("rpm"), orNull(result.rpm())},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }

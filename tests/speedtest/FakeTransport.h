@@ -37,19 +37,22 @@ public:
         return nullptr;
     }
 
-    // Open transfers whose URL contains the text, oldest first.
-    std::vector<TransferId> open(const QString& urlPart) const {
+    // Open transfers whose URL contains the text, oldest first; the side connection's
+    // requests (the latency probes under load) only when asked for.
+    std::vector<TransferId> open(const QString& urlPart, bool sideConnection = false) const {
         std::vector<TransferId> ids;
         for (const Transfer& transfer : transfers) {
-            if (transfer.open() && transfer.request.url.toString().contains(urlPart))
+            if (transfer.open() && transfer.request.dedicatedConnection == sideConnection &&
+                transfer.request.url.toString().contains(urlPart))
                 ids.push_back(transfer.id);
         }
         return ids;
     }
 
+    // Transfers ever started to a URL containing the text, the side connection's left out.
     int countStarted(const QString& urlPart) const {
         return int(std::count_if(transfers.begin(), transfers.end(), [&](const Transfer& t) {
-            return t.request.url.toString().contains(urlPart);
+            return !t.request.dedicatedConnection && t.request.url.toString().contains(urlPart);
         }));
     }
 
@@ -68,8 +71,9 @@ public:
     }
 
     // Answers the oldest open transfer to a URL containing urlPart.
-    void answer(const QString& urlPart, bool ok, int status = 200, const QByteArray& body = {}) {
-        const auto ids = open(urlPart);
+    void answer(const QString& urlPart, bool ok, int status = 200, const QByteArray& body = {},
+                bool sideConnection = false) {
+        const auto ids = open(urlPart, sideConnection);
         if (!ids.empty())
             complete(ids.front(), ok, status, body);
     }

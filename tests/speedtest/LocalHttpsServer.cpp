@@ -119,6 +119,19 @@ int LocalHttpsServer::requestCount(const QString& path) const {
     return count;
 }
 
+QList<int> LocalHttpsServer::connectionsOf(const QString& path) const {
+    QFile log(m_dir.filePath(QStringLiteral("access.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    QList<int> connections;
+    const QByteArray prefix = path.toUtf8() + ' ';
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            connections.append(line.split(' ').value(3).toInt());
+    }
+    return connections;
+}
+
 QString LocalHttpsServer::caFile() const {
     return m_dir.filePath(QStringLiteral("ca.pem"));
 }
@@ -167,7 +180,7 @@ pid %2/nginx.pid;
 error_log %2/error.log warn;
 events { worker_connections 256; }
 http {
-    log_format paths '$uri $status $request_length';
+    log_format paths '$uri $status $request_length $connection';
     access_log %2/access.log paths;
     client_body_temp_path %2/body;
     proxy_temp_path %2/proxy;

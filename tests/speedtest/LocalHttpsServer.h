@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -31,6 +32,8 @@ public:
     QString caFile() const;
     // Requests for the path that the server has logged so far, redirects included.
     int requestCount(const QString& path) const;
+    // The server's serial number of the connection each of those requests came on.
+    QList<int> connectionsOf(const QString& path) const;
     QString directory() const { return m_dir.path(); }
     // Writes a nodes.json whose nodes are paths of this server; returns its path.
     QString writeNodesFile(const QString& downloadPath = QStringLiteral("/big.bin"),

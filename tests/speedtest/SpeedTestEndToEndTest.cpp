@@ -8,6 +8,7 @@
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 
@@ -476,5 +477,74 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(t.failure(), "无法连接测速节点，请检查网络");
                     }}),
     [](const testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+
+// Latency probes under load go on one kept-alive connection of their own, one after the
+// other, never on a connection of the transfers that load the link.
+TEST_F(SpeedTestEndToEndTest, TransportKeepsTheProbesOnTheirOwnConnection) {
+    CurlTransport curl(server->caFile());
+    // Eight transfers that end and start again all the time, as replaced downloads do: on a
+    // shared pool they would take the probes' idle connection and lend theirs.
+    std::atomic<bool> churning = true;
+    std::atomic<int> churned = 0;
+    std::function<void()> churn = [&] {
+        TransferRequest request;
+        request.url = QUrl(server->url("/empty"));
+        TransferCallbacks callbacks;
+        callbacks.onComplete = [&](const TransferCompletion&) {
+            ++churned;
+            if (churning)
+                churn();
+        };
+        curl.start(request, callbacks);
+    };
+    for (int i = 0; i < 8; ++i)
+        churn();
+    for (int i = 0; i < 5; ++i) {
+        QThread::msleep(50);
+        TransferRequest request;
+        request.url = QUrl(server->url("/ping"));
+        request.dedicatedConnection = true;
+        std::promise<TransferCompletion> completed;
+        TransferCallbacks callbacks;
+        callbacks.onComplete = [&](const TransferCompletion& done) { completed.set_value(done); };
+        curl.start(request, callbacks);
+        auto future = completed.get_future();
+        ASSERT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_TRUE(future.get().ok);
+    }
+    churning = false;
+    const QDeadlineTimer deadline(5000);
+    while (curl.activeCount() > 0 && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_GT(churned.load(), 16); // the transfers went on meanwhile
+
+    const QList<int> probes = server->connectionsOf("/ping");
+    ASSERT_EQ(probes.size(), 5);
+    EXPECT_EQ(QSet<int>(probes.begin(), probes.end()).size(), 1) << "one kept-alive connection";
+    const QList<int> transfers = server->connectionsOf("/empty");
+    EXPECT_FALSE(transfers.contains(probes.front()));
+}
+
+TEST_F(SpeedTestEndToEndTest, FullRunMeasuresLatencyUnderLoad) {
+    // Three seconds after the warm-up: on a busy machine a loopback probe under load can take
+    // a second, and one still out when the phase ends is not counted.
+    tuning.downloadSeconds = 4;
+    tuning.uploadSeconds = 4;
+    ASSERT_TRUE(runEngine(localCatalogue()));
+    ASSERT_TRUE(result) << error.toStdString();
+    // On loopback a round trip under load stays far below the 2 s that a lost probe counts.
+    for (const auto& loaded : {result->loadedDownMs, result->loadedUpMs}) {
+        ASSERT_TRUE(loaded.has_value());
+        EXPECT_GT(*loaded, 0);
+        EXPECT_LT(*loaded, 1000);
+    }
+    ASSERT_TRUE(result->bloatMs().has_value());
+    EXPECT_GE(*result->bloatMs(), 0);
+    EXPECT_LT(*result->bloatMs(), 1000);
+    EXPECT_FALSE(result->bloatGrade().isEmpty());
+    ASSERT_TRUE(result->rpm().has_value());
+    EXPECT_GT(*result->rpm(), 60);      // a mean under 1 s
+    EXPECT_LT(*result->rpm(), 6000000); // a mean over 10 µs: a real round trip
+}
 
 } // namespace

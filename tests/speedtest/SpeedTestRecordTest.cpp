@@ -49,7 +49,8 @@ TEST(SpeedTestRecordText, WorkedExampleByteForByte) {
                                               "MAC　—\n"
                                               "本地 IPv4　192.168.1.23\n"
                                               "本地 IPv6　—\n"
-                                              "公网 IP　203.0.113.7");
+                                              "公网 IP　203.0.113.7\n"
+                                              "负载延迟　下载时 -- · 上传时 --");
 }
 
 TEST(SpeedTestRecordText, DefaultRecordForms) {
@@ -62,7 +63,7 @@ TEST(SpeedTestRecordText, DefaultRecordForms) {
     EXPECT_EQ(record.pingText().toStdString(), "⏱ --");
     EXPECT_EQ(record.identityLine().toStdString(), "MAC — · IP —");
     const QStringList lines = record.tooltip().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 11);
+    ASSERT_EQ(lines.size(), 12);
     EXPECT_EQ(lines[3].toStdString(), "延迟　0 ms（抖动 ±0.0 ms）");
     EXPECT_EQ(lines[5].toStdString(), "节点　");
     EXPECT_EQ(lines[6].toStdString(), "网卡　");
@@ -98,7 +99,8 @@ TEST(SpeedTestRecordText, PublicIPv6ShortenedOnlyInIdentityLine) {
     record.mac = QStringLiteral("AA:BB:CC:DD:EE:FF");
     record.publicIP = QStringLiteral("2001:db8:85a3::1");
     EXPECT_EQ(record.identityLine().toStdString(), "AA:BB:CC:DD:EE:FF · IP — · 公网 2001:db8:…");
-    EXPECT_TRUE(record.tooltip().endsWith(QStringLiteral("公网 IP　2001:db8:85a3::1")));
+    EXPECT_EQ(record.tooltip().split(QLatin1Char('\n'))[10],
+              QStringLiteral("公网 IP　2001:db8:85a3::1"));
 }
 
 TEST(SpeedTestRecordCsv, EscapesCommaQuoteAndLineBreaks) {

@@ -72,9 +72,11 @@ TEST(SpeedtestCommandTest, JsonResultAgainstALocalServer) {
     const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8());
     ASSERT_TRUE(document.isObject()) << run.out.toStdString();
     const QJsonObject object = document.object();
-    EXPECT_EQ(object.keys(), (QStringList{"downMbps", "downNode", "downNodeDetail", "grade",
-                                          "iface", "ipv4", "ipv6", "jitterMs", "latencyMs", "mac",
-                                          "networkInfo", "publicIP", "ts", "upMbps", "upNode"}));
+    EXPECT_EQ(object.keys(),
+              (QStringList{"bloatGrade", "bloatMs",      "downMbps",   "downNode", "downNodeDetail",
+                           "grade",      "iface",        "ipv4",       "ipv6",     "jitterMs",
+                           "latencyMs",  "loadedDownMs", "loadedUpMs", "mac",      "networkInfo",
+                           "publicIP",   "rpm",          "ts",         "upMbps",   "upNode"}));
     EXPECT_GT(object["downMbps"].toDouble(), 10);
     EXPECT_LT(object["downMbps"].toDouble(), kMaxLoopbackMbps);
     EXPECT_GT(object["upMbps"].toDouble(), 10);

@@ -73,9 +73,12 @@ struct CurlTransport::Transfer {
     }
 };
 
-CurlTransport::CurlTransport(const QString& caFile)
+CurlTransport::CurlTransport(const QString& caFile) : CurlTransport(caFile, 1) {}
+
+CurlTransport::CurlTransport(const QString& caFile, TransferId firstId)
     : m_caFile(QFile::encodeName(caFile)),
-      m_caPath(caFile.isEmpty() ? QByteArray() : defaultCaPath()),
+      m_caPath(caFile.isEmpty() ? QByteArray() : defaultCaPath()), m_nextId(firstId),
+      m_caFileName(caFile), m_isSideLane(firstId & kSideLaneBit),
       m_sockets(std::make_unique<CurlSockets>()) {
     initialiseCurlOnce();
     CURLM* multi = curl_multi_init();
@@ -86,6 +89,7 @@ CurlTransport::CurlTransport(const QString& caFile)
 }
 
 CurlTransport::~CurlTransport() {
+    m_side.reset();
     m_quit = true;
     curl_multi_wakeup(m_multi);
     m_worker.join();
@@ -95,7 +99,23 @@ CurlTransport::~CurlTransport() {
     curl_multi_cleanup(m_multi);
 }
 
+int CurlTransport::activeCount() const {
+    const std::lock_guard guard(m_sideMutex);
+    return m_active.load() + (m_side ? m_side->activeCount() : 0);
+}
+
+CurlTransport& CurlTransport::sideLane() {
+    const std::lock_guard guard(m_sideMutex);
+    if (!m_side)
+        m_side.reset(new CurlTransport(m_caFileName, kSideLaneBit | 1));
+    return *m_side;
+}
+
 Transport::TransferId CurlTransport::start(TransferRequest request, TransferCallbacks callbacks) {
+    if (request.dedicatedConnection && !m_isSideLane) {
+        request.dedicatedConnection = false;
+        return sideLane().start(std::move(request), std::move(callbacks));
+    }
     auto transfer = std::make_unique<Transfer>();
     transfer->owner = this;
     transfer->request = std::move(request);
@@ -113,6 +133,10 @@ Transport::TransferId CurlTransport::start(TransferRequest request, TransferCall
 }
 
 void CurlTransport::cancel(TransferId id) {
+    if ((id & kSideLaneBit) && !m_isSideLane) {
+        sideLane().cancel(id);
+        return;
+    }
     {
         const std::lock_guard guard(m_callbackMutex);
         m_cancelled.insert(id);

@@ -29,11 +29,17 @@ public:
     TransferId start(TransferRequest request, TransferCallbacks callbacks) override;
     void cancel(TransferId id) override;
 
-    // Transfers started and not yet ended or removed by the worker.
-    int activeCount() const { return m_active.load(); }
+    // Transfers started and not yet ended or removed by the worker, the side lane's included.
+    int activeCount() const;
 
 private:
     struct Transfer;
+
+    // The side lane: a transport of its own, so that its connections are never handed to the
+    // other transfers; its ids carry kSideLaneBit.
+    static constexpr TransferId kSideLaneBit = TransferId(1) << 62;
+    CurlTransport(const QString& caFile, TransferId firstId);
+    CurlTransport& sideLane();
 
     void run();
     void applyCommands();
@@ -58,6 +64,10 @@ private:
     std::vector<std::unique_ptr<Transfer>> m_toStart;
     std::vector<TransferId> m_toCancel;
     TransferId m_nextId = 1;
+    const QString m_caFileName;
+    const bool m_isSideLane;
+    mutable std::mutex m_sideMutex;
+    std::unique_ptr<CurlTransport> m_side;
 
     // Held while a callback runs, so that cancel() can promise no callback after it returns.
     std::mutex m_callbackMutex;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speedtest/core/LoadedLatencyProbe.h"
 #include "speedtest/core/NetworkIdentity.h"
 #include "speedtest/core/NodeCatalogue.h"
 #include "speedtest/core/Scheduler.h"
@@ -62,6 +63,8 @@ public:
     std::function<void(Phase, double instantMbps, double averageMbps, double progress)> onTick;
     std::function<void(double rttMs)> onPingSample;
     std::function<void(double latencyMs, double jitterMs)> onPing;
+    // While a transfer phase runs: the median of its counted latency probes so far.
+    std::function<void(Phase, double loadedMs)> onLoadedLatency;
     std::function<void(const Result&)> onResult;
     std::function<void(const QString& message)> onError;
     std::function<void(const QString& nodeName, std::optional<double> bestMs)> onProbe;
@@ -146,5 +149,6 @@ private:
     std::shared_ptr<ThroughputCounter> m_counter;
     std::shared_ptr<const QByteArray> m_uploadPayload;
     std::set<Transport::TransferId> m_requests;
+    LoadedLatencyProbe m_loadedProbe;
     std::shared_ptr<Relay> m_relay;
 };

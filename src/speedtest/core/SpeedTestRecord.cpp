@@ -44,6 +44,22 @@ void zeroIfNonFinite(double& value) {
         value = 0;
 }
 
+void forgetIfNonFinite(std::optional<double>& value) {
+    if (value && !std::isfinite(*value))
+        value.reset();
+}
+
+std::optional<double> optionalNumberOf(const QJsonObject& object, QLatin1StringView key) {
+    const QJsonValue value = object.value(key);
+    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        return std::nullopt;
+    return value.toDouble();
+}
+
+QString millisecondsOrDash(std::optional<double> ms) {
+    return ms ? cformat("%.0f ms", *ms) : QStringLiteral("--");
+}
+
 } // namespace
 
 const QString SpeedTestRecord::csvHeader =
@@ -57,6 +73,8 @@ SpeedTestRecord SpeedTestRecord::fromResult(const SpeedTestResult& result, doubl
     record.upMbps = result.upMbps;
     record.latencyMs = result.latencyMs;
     record.jitterMs = result.jitterMs;
+    record.loadedDownMs = result.loadedDownMs;
+    record.loadedUpMs = result.loadedUpMs;
     // JSON cannot hold NaN or infinity; the grade is taken from the figure as stored.
     record.zeroNonFiniteFigures();
     SpeedTestResult stored = result;
@@ -87,6 +105,8 @@ SpeedTestRecord SpeedTestRecord::fromJson(const QJsonObject& object) {
     record.ipv4 = textOf(object, QLatin1StringView("ipv4"));
     record.ipv6 = textOf(object, QLatin1StringView("ipv6"));
     record.publicIP = textOf(object, QLatin1StringView("publicIP"));
+    record.loadedDownMs = optionalNumberOf(object, QLatin1StringView("loadedDownMs"));
+    record.loadedUpMs = optionalNumberOf(object, QLatin1StringView("loadedUpMs"));
     return record;
 }
 
@@ -111,6 +131,16 @@ void SpeedTestRecord::appendJson(QByteArray& out) const {
         out.append(key);
         CompactJson::appendString(out, *value);
     }
+    const std::pair<const char*, const std::optional<double>*> loaded[] = {
+        {",\"loadedDownMs\":", &loadedDownMs},
+        {",\"loadedUpMs\":", &loadedUpMs},
+    };
+    for (const auto& [key, value] : loaded) {
+        if (*value) {
+            out.append(key);
+            CompactJson::appendNumber(out, **value);
+        }
+    }
     out.append('}');
 }
 
@@ -120,6 +150,8 @@ void SpeedTestRecord::zeroNonFiniteFigures() {
     zeroIfNonFinite(upMbps);
     zeroIfNonFinite(latencyMs);
     zeroIfNonFinite(jitterMs);
+    forgetIfNonFinite(loadedDownMs);
+    forgetIfNonFinite(loadedUpMs);
 }
 
 QDateTime SpeedTestRecord::date() const {
@@ -176,8 +208,14 @@ QString SpeedTestRecord::tooltip() const {
         QStringLiteral("本地 IPv4　") + orNone(ipv4),
         QStringLiteral("本地 IPv6　") + orNone(ipv6),
         QStringLiteral("公网 IP　") + orNone(publicIP),
+        QStringLiteral("负载延迟　") + loadedLatencyText(),
     };
     return lines.join(QLatin1Char('\n'));
+}
+
+QString SpeedTestRecord::loadedLatencyText() const {
+    return QStringLiteral("下载时 ") + millisecondsOrDash(loadedDownMs) +
+           QStringLiteral(" · 上传时 ") + millisecondsOrDash(loadedUpMs);
 }
 
 QString SpeedTestRecord::csvLine() const {

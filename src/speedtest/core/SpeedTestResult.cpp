@@ -1,6 +1,7 @@
 #include "speedtest/core/SpeedTestResult.h"
 
 #include "common/CFormat.h"
+#include "speedtest/core/LoadedLatency.h"
 
 QString SpeedTestResult::grade() const {
     if (downMbps <= 0)
@@ -41,4 +42,17 @@ QString SpeedTestResult::summaryLine() const {
     return cformat("↓ %.1f Mbps  ↑ ", downMbps) + uploadFigure() +
            cformat("  ⏱ %.0f ms（±%.1f）  ", latencyMs, jitterMs) + downNode +
            QStringLiteral(" / ") + upNode;
+}
+
+std::optional<double> SpeedTestResult::bloatMs() const {
+    return LoadedLatency::increaseMs(latencyMs, loadedDownMs, loadedUpMs);
+}
+
+QString SpeedTestResult::bloatGrade() const {
+    const auto increase = bloatMs();
+    return increase ? LoadedLatency::grade(*increase) : QString();
+}
+
+std::optional<double> SpeedTestResult::rpm() const {
+    return LoadedLatency::roundTripsPerMinute(loadedDownMs, loadedUpMs);
 }

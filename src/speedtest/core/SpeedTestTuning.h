@@ -24,4 +24,10 @@ struct SpeedTestTuning {
     qint64 shortTransferBytes = 64 * 1024;
     double shortTransferPause = 0.5;
     qsizetype traceMaxBytes = 64 * 1024;
+    // Latency under load: a probe every interval during the transfer phases; those sent in
+    // the warm-up are not counted, one unanswered after the timeout counts as the timeout.
+    // An interval of 0 sends none.
+    double loadedProbeInterval = 0.25;
+    double loadedWarmUp = 1.0;
+    double loadedTimeout = 2.0;
 };

@@ -15,6 +15,9 @@ struct TransferRequest {
     double timeoutSeconds = 60;
     // The answer's body is kept up to this many bytes; a longer answer fails the transfer.
     qsizetype keepBodyBytes = 0;
+    // Runs on the transport's one kept-alive side connection, one request at a time and
+    // never on a connection of the other transfers, so that it costs one round trip.
+    bool dedicatedConnection = false;
 };
 
 struct TransferCompletion {

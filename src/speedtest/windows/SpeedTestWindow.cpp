@@ -12,6 +12,7 @@
 #include "speedtest/windows/RateGraphView.h"
 #include "speedtest/windows/SpeedTestHistoryView.h"
 #include "speedtest/windows/SpeedTestStyle.h"
+#include "speedtest/windows/SpeedTestWindowParts.h"
 #include "ui/TrafficTheme.h"
 
 #include <QAbstractItemView>
@@ -31,36 +32,13 @@
 
 #include <cmath>
 
+using namespace SpeedTestWindowParts;
+
 namespace {
 
 using Phase = SpeedTestEngine::Phase;
 
-constexpr int kWidth = 560;
-constexpr int kHeight = 700;
-constexpr int kTextInset = 20;
-constexpr int kControlInset = 24;
-constexpr int kProgressScale = 1000;
 const QString kCopied = QStringLiteral("已复制 ✓");
-
-QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color,
-                  const char* name = nullptr) {
-    auto* label = new QLabel(text);
-    label->setFont(font);
-    label->setAlignment(Qt::AlignCenter);
-    SpeedTestStyle::setTextColor(label, color);
-    if (name)
-        label->setObjectName(QLatin1String(name));
-    return label;
-}
-
-// widget with inset points of empty space on its left and right.
-QWidget* inset(QWidget* widget, int side) {
-    auto* holder = new QWidget;
-    auto* row = new QHBoxLayout(holder);
-    row->setContentsMargins(side, 0, side, 0);
-    row->addWidget(widget);
-    return holder;
-}
 
 // A stored figure, when it is present and a finite number.
 std::optional<double> storedNumber(const QString& key) {
@@ -81,14 +59,6 @@ QString localTime(double secondsSince1970, const QString& pattern) {
     constexpr double kLimitSeconds = 8.0e12;
     const double seconds = std::clamp(secondsSince1970, -kLimitSeconds, kLimitSeconds);
     return QDateTime::fromMSecsSinceEpoch(qint64(std::floor(seconds * 1000.0))).toString(pattern);
-}
-
-// One line, cut at the end to the pane's text width.
-void setElidedText(QLabel* label, const QString& text) {
-    const int width = kWidth - 2 * kTextInset;
-    const QString shown = QFontMetrics(label->font()).elidedText(text, Qt::ElideRight, width);
-    label->setText(shown);
-    label->setToolTip(shown == text ? QString() : text);
 }
 
 QString orDash(const QString& text) {
@@ -144,199 +114,13 @@ SpeedTestWindow::~SpeedTestWindow() {
     m_engine.onError = nullptr;
     m_engine.onProbe = nullptr;
     m_engine.onNodePicked = nullptr;
+    m_engine.onLoadedLatency = nullptr;
 }
 
 void SpeedTestWindow::show() {
     QWidget::show();
     raise();
     activateWindow();
-}
-
-void SpeedTestWindow::build() {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 12, 0, 0);
-    layout->setSpacing(0);
-
-    tabControl = new QTabBar;
-    tabControl->setObjectName(QStringLiteral("tabControl"));
-    tabControl->setDrawBase(false);
-    tabControl->setExpanding(false);
-    tabControl->setFont(SpeedTestStyle::system(13));
-    tabControl->addTab(QStringLiteral("测速"));
-    tabControl->addTab(QStringLiteral("历史记录"));
-    connect(tabControl, &QTabBar::currentChanged, this, &SpeedTestWindow::tabChanged);
-    layout->addWidget(tabControl, 0, Qt::AlignHCenter);
-
-    testPane = buildTestPane();
-    historyView = new SpeedTestHistoryView(m_store);
-    historyView->setObjectName(QStringLiteral("historyView"));
-    historyView->hide();
-    layout->addWidget(testPane, 1);
-    layout->addWidget(historyView, 1);
-}
-
-QWidget* SpeedTestWindow::buildTestPane() {
-    auto* pane = new QWidget;
-    pane->setObjectName(QStringLiteral("testPane"));
-    auto* column = new QVBoxLayout(pane);
-    column->setContentsMargins(0, 14, 0, 0);
-    column->setSpacing(0);
-
-    serverLabel = makeLabel(QStringLiteral("自动择优 · 正在准备测速节点"),
-                            SpeedTestStyle::system(12), TrafficTheme::textDim, "serverLabel");
-    serverLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    column->addWidget(inset(serverLabel, kTextInset));
-    column->addSpacing(10);
-
-    const QFont bigFont = SpeedTestStyle::monospacedDigit(52, QFont::Bold);
-    bigValue = makeLabel(QStringLiteral("--"), bigFont, TrafficTheme::textPrimary, "bigValue");
-    // The unit tucks 2 points into the number's line box.
-    bigValue->setFixedHeight(QFontMetrics(bigFont).height() - 2);
-    bigValue->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    column->addWidget(inset(bigValue, kTextInset));
-    bigUnit = makeLabel(QStringLiteral("Mbps"), SpeedTestStyle::system(15, QFont::Medium),
-                        TrafficTheme::textSecondary, "bigUnit");
-    column->addWidget(inset(bigUnit, kTextInset));
-    column->addSpacing(4);
-    phaseLabel = makeLabel(QStringLiteral("点击下方按钮开始测速"), SpeedTestStyle::system(13),
-                           TrafficTheme::textSecondary, "phaseLabel");
-    column->addWidget(inset(phaseLabel, kTextInset));
-    column->addSpacing(12);
-
-    graph = new RateGraphView;
-    graph->setObjectName(QStringLiteral("graph"));
-    graph->setFixedHeight(116);
-    column->addWidget(inset(graph, kControlInset));
-    column->addSpacing(10);
-
-    progress = new QProgressBar;
-    progress->setObjectName(QStringLiteral("progress"));
-    progress->setRange(0, kProgressScale);
-    progress->setValue(0);
-    progress->setTextVisible(false);
-    progress->setFixedHeight(6);
-    column->addWidget(inset(progress, kControlInset));
-    column->addSpacing(14);
-
-    auto* cards = new QWidget;
-    auto* cardRow = new QHBoxLayout(cards);
-    cardRow->setContentsMargins(kControlInset, 0, kControlInset, 0);
-    cardRow->setSpacing(12);
-    cardRow->addWidget(makeResultCard(QStringLiteral("↓ 下载"), false, &downValue), 1);
-    cardRow->addWidget(makeResultCard(QStringLiteral("↑ 上传"), false, &upValue), 1);
-    cardRow->addWidget(makeResultCard(QStringLiteral("⏱ 延迟"), true, &pingValue), 1);
-    downValue->setObjectName(QStringLiteral("downValue"));
-    upValue->setObjectName(QStringLiteral("upValue"));
-    pingValue->setObjectName(QStringLiteral("pingValue"));
-    column->addWidget(cards);
-    column->addSpacing(12);
-
-    gradeLabel = makeLabel(QStringLiteral("选择节点后点击开始测速"), SpeedTestStyle::system(12),
-                           TrafficTheme::textSecondary, "gradeLabel");
-    column->addWidget(inset(gradeLabel, kTextInset));
-    column->addSpacing(12);
-
-    auto* nodeRowHolder = new QWidget;
-    auto* nodeRow = new QHBoxLayout(nodeRowHolder);
-    nodeRow->setContentsMargins(kControlInset, 0, kControlInset, 0);
-    nodeRow->setSpacing(8);
-    nodePopup = new QComboBox;
-    nodePopup->setObjectName(QStringLiteral("nodePopup"));
-    nodePopup->setFont(SpeedTestStyle::system(12));
-    nodePopup->addItem(QStringLiteral("自动择优（推荐）"));
-    for (const SpeedTestNode& node : m_engine.catalogue().download)
-        nodePopup->addItem(node.name + QStringLiteral(" · ") + node.detail);
-    // The list is a window of its own: without the palette it takes the desktop's colours.
-    nodePopup->view()->setPalette(SpeedTestStyle::darkPalette());
-    connect(nodePopup, &QComboBox::activated, this, &SpeedTestWindow::nodeChanged);
-    copyBtn = new QPushButton(QStringLiteral("复制结果"));
-    copyBtn->setObjectName(QStringLiteral("copyBtn"));
-    copyBtn->setFont(SpeedTestStyle::system(12));
-    copyBtn->setEnabled(false);
-    copyBtn->setAutoDefault(false);
-    connect(copyBtn, &QPushButton::clicked, this, &SpeedTestWindow::copyResult);
-    nodeRow->addStretch(1);
-    nodeRow->addWidget(
-        makeLabel(QStringLiteral("测速节点"), SpeedTestStyle::system(12), TrafficTheme::textDim));
-    nodeRow->addWidget(nodePopup);
-    nodeRow->addWidget(copyBtn);
-    nodeRow->addStretch(1);
-    column->addWidget(nodeRowHolder);
-    column->addSpacing(16);
-
-    startBtn = new QPushButton(QStringLiteral("开始测速"));
-    startBtn->setObjectName(QStringLiteral("startBtn"));
-    startBtn->setFont(SpeedTestStyle::system(15, QFont::DemiBold));
-    startBtn->setFixedSize(220, 36);
-    startBtn->setDefault(true);
-    connect(startBtn, &QPushButton::clicked, this, &SpeedTestWindow::toggleRun);
-    column->addWidget(startBtn, 0, Qt::AlignHCenter);
-    column->addSpacing(12);
-
-    lastLabel = makeLabel(QStringLiteral("尚未测速"), SpeedTestStyle::system(11),
-                          TrafficTheme::textDim, "lastLabel");
-    lastLabel->setWordWrap(true);
-    column->addWidget(inset(lastLabel, kTextInset));
-    column->addSpacing(8);
-    noticeLabel = makeLabel(QString(), SpeedTestStyle::system(11), SpeedTestStyle::systemOrange,
-                            "noticeLabel");
-    noticeLabel->setWordWrap(true);
-    noticeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    noticeLabel->hide();
-    column->addWidget(inset(noticeLabel, kTextInset));
-    column->addStretch(1);
-    column->addSpacing(12);
-
-    // The node choice is restored into both the menu and the engine, so they agree.
-    const std::optional<QString> stored = UserDefaults::stringValue(kNodeChoice);
-    const auto& nodes = m_engine.catalogue().download;
-    for (std::size_t i = 0; stored && i < nodes.size(); ++i) {
-        if (nodes[i].id == *stored) {
-            nodePopup->setCurrentIndex(int(i) + 1);
-            m_engine.preferredNodeID = nodes[i].id;
-            setElidedText(serverLabel, nodes[i].name + QStringLiteral(" · ") + nodes[i].detail);
-            break;
-        }
-    }
-    return pane;
-}
-
-QWidget* SpeedTestWindow::makeResultCard(const QString& title, bool withJitter, QLabel** value) {
-    auto* card = new QWidget;
-    card->setFixedHeight(78);
-    card->installEventFilter(this);
-    m_cards.push_back(card);
-    auto* column = new QVBoxLayout(card);
-    column->setContentsMargins(4, 10, 4, 0);
-    column->setSpacing(0);
-    column->addWidget(
-        makeLabel(title, SpeedTestStyle::system(12, QFont::Medium), TrafficTheme::textSecondary));
-    column->addSpacing(4);
-    *value = makeLabel(QStringLiteral("--"), SpeedTestStyle::monospacedDigit(22, QFont::Bold),
-                       TrafficTheme::textDim);
-    column->addWidget(*value);
-    if (withJitter) {
-        column->addSpacing(1);
-        jitterLabel = makeLabel(QString(), SpeedTestStyle::monospacedDigit(10),
-                                TrafficTheme::textDim, "jitterLabel");
-        column->addWidget(jitterLabel);
-    }
-    column->addStretch(1);
-    return card;
-}
-
-bool SpeedTestWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Paint &&
-        std::find(m_cards.begin(), m_cards.end(), watched) != m_cards.end()) {
-        auto* card = static_cast<QWidget*>(watched);
-        QPainter painter(card);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(TrafficTheme::cardBG);
-        painter.drawRoundedRect(QRectF(card->rect()), 10, 10);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void SpeedTestWindow::installCallbacks() {
@@ -373,6 +157,10 @@ void SpeedTestWindow::installCallbacks() {
         self->pingValue->setText(cformat("%.0f ms", latencyMs));
         SpeedTestStyle::setTextColor(self->pingValue, TrafficTheme::textPrimary);
         self->jitterLabel->setText(cformat("抖动 ±%.1f ms", jitterMs));
+    };
+    m_engine.onLoadedLatency = [self](Phase phase, double loadedMs) {
+        if (self)
+            self->loadedLatencyChanged(phase, loadedMs);
     };
     m_engine.onResult = [self](const SpeedTestEngine::Result& result) {
         if (self)
@@ -426,6 +214,14 @@ void SpeedTestWindow::ticked(Phase phase, double instantMbps, double progressVal
                      phase == Phase::download ? TrafficTheme::downBlue : TrafficTheme::upGreen);
 }
 
+void SpeedTestWindow::loadedLatencyChanged(Phase phase, double loadedMs) {
+    if (phase != Phase::download && phase != Phase::upload)
+        return;
+    phaseLabel->setText(SpeedTestEngine::label(phase) + cformat(" · 负载延迟 %.0f ms", loadedMs));
+    (phase == Phase::download ? loadedDownLabel : loadedUpLabel)
+        ->setText(cformat("负载 %.0f ms", loadedMs));
+}
+
 void SpeedTestWindow::failed(const QString& message) {
     phaseLabel->setText(QStringLiteral("⚠️ ") + message);
     SpeedTestStyle::setTextColor(phaseLabel, SpeedTestStyle::systemRed);
@@ -446,6 +242,7 @@ void SpeedTestWindow::showResult(const SpeedTestEngine::Result& result) {
                              ? QStringLiteral("　｜　没有上传节点，未测上传，不存入历史记录")
                              : QStringLiteral("　｜　上传走 ") + result.upNode));
     SpeedTestStyle::setTextColor(gradeLabel, TrafficTheme::textPrimary);
+    showLoadedLatency(result);
     // The last result, what copying gives, and the history hold complete runs only.
     if (result.noUploadNode)
         return;
@@ -453,6 +250,20 @@ void SpeedTestWindow::showResult(const SpeedTestEngine::Result& result) {
     saveLastResult(result);
     appendHistory(result);
     showIdentity(result);
+}
+
+void SpeedTestWindow::showLoadedLatency(const SpeedTestEngine::Result& result) {
+    const auto cardLine = [](std::optional<double> ms) {
+        return ms ? cformat("负载 %.0f ms", *ms) : QStringLiteral("负载 --");
+    };
+    loadedDownLabel->setText(cardLine(result.loadedDownMs));
+    loadedUpLabel->setText(result.noUploadNode ? QString() : cardLine(result.loadedUpMs));
+    const auto increase = result.bloatMs();
+    const auto rpm = result.rpm();
+    bloatLabel->setText(increase && rpm ? cformat("负载延迟 +%.0f ms", *increase) +
+                                              QStringLiteral("（%1 级）").arg(result.bloatGrade()) +
+                                              cformat("· 响应度 %.0f RPM", *rpm)
+                                        : QString());
 }
 
 void SpeedTestWindow::showIdentity(const SpeedTestEngine::Result& result) {
@@ -467,8 +278,12 @@ void SpeedTestWindow::showIdentity(const SpeedTestEngine::Result& result) {
         return;
     lastLabel->setText(lastLabel->text() + QStringLiteral("　·　") +
                        pieces.join(QStringLiteral(" · ")));
-    lastLabel->setToolTip(QStringLiteral("本次测速网卡：") + orDash(result.iface) +
-                          QStringLiteral("\n本地 IPv6：") + orDash(result.ipv6));
+    QString tooltip = QStringLiteral("本次测速网卡：") + orDash(result.iface) +
+                      QStringLiteral("\n本地 IPv6：") + orDash(result.ipv6);
+    if (result.loadedDownMs || result.loadedUpMs)
+        tooltip += QStringLiteral("\n负载延迟：") +
+                   SpeedTestRecord::fromResult(result, 0).loadedLatencyText();
+    lastLabel->setToolTip(tooltip);
 }
 
 void SpeedTestWindow::showCatalogueProblem(const QString& problem) {
@@ -490,7 +305,8 @@ void SpeedTestWindow::toggleRun() {
         value->setText(QStringLiteral("--"));
         SpeedTestStyle::setTextColor(value, TrafficTheme::textDim);
     }
-    jitterLabel->clear();
+    for (QLabel* line : {jitterLabel, loadedDownLabel, loadedUpLabel, bloatLabel})
+        line->clear();
     bigValue->setText(QStringLiteral("--"));
     gradeLabel->setText(QStringLiteral("测速中，请稍候…"));
     SpeedTestStyle::setTextColor(gradeLabel, TrafficTheme::textSecondary);

@@ -52,11 +52,14 @@ public:
 private:
     void build();
     QWidget* buildTestPane();
-    QWidget* makeResultCard(const QString& title, bool withJitter, QLabel** value);
+    // A result card: title, value and a small line under it.
+    QWidget* makeResultCard(const QString& title, QLabel** value, QLabel** smallLine);
     void installCallbacks();
     void phaseChanged(SpeedTestEngine::Phase phase);
     void ticked(SpeedTestEngine::Phase phase, double instantMbps, double progressValue);
+    void loadedLatencyChanged(SpeedTestEngine::Phase phase, double loadedMs);
     void showResult(const SpeedTestEngine::Result& result);
+    void showLoadedLatency(const SpeedTestEngine::Result& result);
     void showIdentity(const SpeedTestEngine::Result& result);
     void failed(const QString& message);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +79,9 @@ private:
     QLabel* upValue = nullptr;
     QLabel* pingValue = nullptr;
     QLabel* jitterLabel = nullptr;
+    QLabel* loadedDownLabel = nullptr;
+    QLabel* loadedUpLabel = nullptr;
+    QLabel* bloatLabel = nullptr;
     QPushButton* startBtn = nullptr;
     QLabel* lastLabel = nullptr;
     QLabel* noticeLabel = nullptr;
