@@ -4,9 +4,8 @@
 # and a file added elsewhere never regroups them.
 set(VORN_UNITY_FILES_PER_GROUP 8)
 # Files that compile as a unit of their own: their file-local names repeat those of another
-# file of their folder (the speed-test and stats commands both keep a kUsage and an Options;
-# the speed-test window's makeLabel overloads the history list's).
-set(VORN_UNITY_OWN_UNIT src/cli/SpeedtestCommand.cpp src/speedtest/windows/SpeedTestWindow.cpp)
+# file of their folder (the speed-test and stats commands both keep a kUsage and an Options).
+set(VORN_UNITY_OWN_UNIT src/cli/SpeedtestCommand.cpp)
 
 # vorn_unity_groups(TARGET): TARGET's sources grouped by folder, eight at most per unit.
 function(vorn_unity_groups target)

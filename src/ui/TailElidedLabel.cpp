@@ -7,6 +7,17 @@ TailElidedLabel::TailElidedLabel(QWidget* parent) : QLabel(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
+TailElidedLabel* TailElidedLabel::make(const QString& objectName, const QFont& font,
+                                       const QColor& color) {
+    auto* label = new TailElidedLabel;
+    label->setObjectName(objectName);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
 QString TailElidedLabel::shownText() const {
     const QRect area = contentsRect();
     return fontMetrics().elidedText(text(), Qt::ElideRight, area.width());

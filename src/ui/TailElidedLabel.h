@@ -8,6 +8,8 @@ class TailElidedLabel : public QLabel {
     Q_OBJECT
 public:
     explicit TailElidedLabel(QWidget* parent = nullptr);
+    // An empty label with its object name, font and text colour, as the statistics cards use.
+    static TailElidedLabel* make(const QString& objectName, const QFont& font, const QColor& color);
 
     // The text as drawn at the current width.
     QString shownText() const;

@@ -32,7 +32,7 @@ const QString kNormalHint =
     QStringLiteral("记录永久保存，仅手动清空才会删除　｜　时间 · 评级 · 速率 · 延迟 · "
                    "网络标识（悬停查看完整信息与 IPv6）");
 
-QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color) {
+QLabel* makeListLabel(const QString& text, const QFont& font, const QColor& color) {
     auto* label = new QLabel(text);
     label->setFont(font);
     SpeedTestStyle::setTextColor(label, color);
@@ -115,7 +115,7 @@ void SpeedTestHistoryView::build() {
     layout->setSpacing(0);
     layout->addWidget(buildTopBar());
     layout->addSpacing(4);
-    hintLabel = makeLabel(kNormalHint, SpeedTestStyle::system(10.5), TrafficTheme::textDim);
+    hintLabel = makeListLabel(kNormalHint, SpeedTestStyle::system(10.5), TrafficTheme::textDim);
     hintLabel->setObjectName(QStringLiteral("hintLabel"));
     hintLabel->setMinimumWidth(0);
     hintLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -132,10 +132,10 @@ QWidget* SpeedTestHistoryView::buildTopBar() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     QLabel* title =
-        makeLabel(QStringLiteral("测速记录"), SpeedTestStyle::system(13, QFont::DemiBold),
-                  TrafficTheme::textPrimary);
+        makeListLabel(QStringLiteral("测速记录"), SpeedTestStyle::system(13, QFont::DemiBold),
+                      TrafficTheme::textPrimary);
     title->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    countLabel = makeLabel(QString(), SpeedTestStyle::system(11), TrafficTheme::textDim);
+    countLabel = makeListLabel(QString(), SpeedTestStyle::system(11), TrafficTheme::textDim);
     countLabel->setObjectName(QStringLiteral("countLabel"));
     exportBtn =
         makeSmallButton(QStringLiteral("导出 CSV"), QStringLiteral("把全部记录导出为 CSV 备份"));
@@ -177,9 +177,9 @@ QWidget* SpeedTestHistoryView::buildTableArea() {
     // setWidget turns filling on; the rows sit directly on the card.
     rowsHolder->setAutoFillBackground(false);
 
-    emptyLabel = makeLabel(QStringLiteral("暂无测速记录\n切换到「测速」标签跑一次，"
-                                          "结果会自动存到这里并永久保留"),
-                           SpeedTestStyle::system(12), TrafficTheme::textDim);
+    emptyLabel = makeListLabel(QStringLiteral("暂无测速记录\n切换到「测速」标签跑一次，"
+                                              "结果会自动存到这里并永久保留"),
+                               SpeedTestStyle::system(12), TrafficTheme::textDim);
     emptyLabel->setObjectName(QStringLiteral("emptyLabel"));
     emptyLabel->setAlignment(Qt::AlignCenter);
     emptyLabel->setWordWrap(true);
@@ -221,12 +221,12 @@ QWidget* SpeedTestHistoryView::buildBottomBar() {
     connect(nextBtn, &QPushButton::clicked, this, &SpeedTestHistoryView::nextPage);
     connect(lastBtn, &QPushButton::clicked, this, &SpeedTestHistoryView::lastPage);
 
-    pageLabel = makeLabel(QString(), SpeedTestStyle::monospacedDigit(11, QFont::Medium),
-                          TrafficTheme::textSecondary);
+    pageLabel = makeListLabel(QString(), SpeedTestStyle::monospacedDigit(11, QFont::Medium),
+                              TrafficTheme::textSecondary);
     pageLabel->setObjectName(QStringLiteral("pageLabel"));
     pageLabel->setAlignment(Qt::AlignCenter);
     pageLabel->setMinimumWidth(78);
-    rangeLabel = makeLabel(QString(), SpeedTestStyle::system(10.5), TrafficTheme::textDim);
+    rangeLabel = makeListLabel(QString(), SpeedTestStyle::system(10.5), TrafficTheme::textDim);
     rangeLabel->setObjectName(QStringLiteral("rangeLabel"));
     rangeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 

@@ -10,44 +10,32 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
-namespace {
-
-QLabel* makeLabel(const QString& objectName, const QFont& font, const QColor& color) {
-    auto* label = new TailElidedLabel;
-    label->setObjectName(objectName);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-
-} // namespace
-
 DataPlanCard::DataPlanCard(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("dataPlanCard"));
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(16, 12, 16, 12);
     stack->setSpacing(6);
 
-    titleLabel = makeLabel(QStringLiteral("dataPlanTitle"), trafficFont(12, QFont::DemiBold),
-                           TrafficTheme::textPrimary);
+    titleLabel = TailElidedLabel::make(QStringLiteral("dataPlanTitle"),
+                                       trafficFont(12, QFont::DemiBold), TrafficTheme::textPrimary);
     stack->addWidget(titleLabel);
     stack->addSpacing(2);
     bar = new DataPlanBar;
     stack->addWidget(bar);
     stack->addSpacing(2);
-    usedLabel = makeLabel(QStringLiteral("dataPlanUsed"), trafficFont(13, QFont::DemiBold),
-                          TrafficTheme::textPrimary);
+    usedLabel = TailElidedLabel::make(QStringLiteral("dataPlanUsed"),
+                                      trafficFont(13, QFont::DemiBold), TrafficTheme::textPrimary);
     stack->addWidget(usedLabel);
-    remainingLabel = makeLabel(QStringLiteral("dataPlanRemaining"), trafficFont(12, QFont::Medium),
-                               TrafficTheme::textSecondary);
+    remainingLabel =
+        TailElidedLabel::make(QStringLiteral("dataPlanRemaining"), trafficFont(12, QFont::Medium),
+                              TrafficTheme::textSecondary);
     stack->addWidget(remainingLabel);
-    forecastLabel = makeLabel(QStringLiteral("dataPlanForecast"), trafficFont(11, QFont::Medium),
-                              TrafficTheme::textDim);
+    forecastLabel = TailElidedLabel::make(QStringLiteral("dataPlanForecast"),
+                                          trafficFont(11, QFont::Medium), TrafficTheme::textDim);
     stack->addWidget(forecastLabel);
-    retentionLabel = makeLabel(QStringLiteral("dataPlanRetention"), trafficFont(11, QFont::Medium),
-                               DataPlanBar::fillColor(80));
+    retentionLabel =
+        TailElidedLabel::make(QStringLiteral("dataPlanRetention"), trafficFont(11, QFont::Medium),
+                              DataPlanBar::fillColor(80));
     retentionLabel->hide();
     stack->addWidget(retentionLabel);
 }

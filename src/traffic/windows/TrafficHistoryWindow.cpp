@@ -87,16 +87,6 @@ QPalette darkPalette(QPalette palette) {
     return palette;
 }
 
-QLabel* makeLabel(const QString& objectName, const QFont& font, const QColor& color) {
-    auto* label = new TailElidedLabel;
-    label->setObjectName(objectName);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-
 } // namespace
 
 TrafficHistoryWindow::TrafficHistoryWindow(QObject* parent)
@@ -169,8 +159,8 @@ void TrafficHistoryWindow::build() {
     connect(rangeField, &QPushButton::clicked, this, &TrafficHistoryWindow::openCalendar);
     topBar->addWidget(rangeField);
 
-    rangeInfo = makeLabel(QStringLiteral("rangeInfo"), trafficFont(11, QFont::Medium),
-                          TrafficTheme::textDim);
+    rangeInfo = TailElidedLabel::make(QStringLiteral("rangeInfo"), trafficFont(11, QFont::Medium),
+                                      TrafficTheme::textDim);
     rangeInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Right-aligned and stretching, the range text is also the bar's flexible space.
     topBar->addWidget(rangeInfo, 1);
@@ -200,13 +190,14 @@ void TrafficHistoryWindow::build() {
     column->addWidget(chartView);
 
     column->addSpacing(8);
-    summaryLabel = makeLabel(QStringLiteral("summaryLabel"), trafficFont(12, QFont::Medium),
-                             TrafficTheme::textSecondary);
+    summaryLabel =
+        TailElidedLabel::make(QStringLiteral("summaryLabel"), trafficFont(12, QFont::Medium),
+                              TrafficTheme::textSecondary);
     summaryLabel->setContentsMargins(2, 0, 2, 0); // 18 from the edges
     column->addWidget(summaryLabel);
     column->addSpacing(4);
-    appSourceLabel = makeLabel(QStringLiteral("appSourceLabel"), trafficFont(11, QFont::Medium),
-                               TrafficTheme::textDim);
+    appSourceLabel = TailElidedLabel::make(QStringLiteral("appSourceLabel"),
+                                           trafficFont(11, QFont::Medium), TrafficTheme::textDim);
     appSourceLabel->setContentsMargins(2, 0, 2, 0);
     column->addWidget(appSourceLabel);
 
