@@ -138,6 +138,8 @@ SpeedTestEngine::Result madeUpResult(const NodeCatalogue& nodes) {
     result.upMbps = 48.7;
     result.latencyMs = 14.2;
     result.jitterMs = 1.8;
+    result.loadedDownMs = 52.0;
+    result.loadedUpMs = 38.0;
     result.downNode = nodes.download.front().name;
     result.downNodeDetail = nodes.download.front().detail;
     result.upNode = nodes.upload.front().name;
