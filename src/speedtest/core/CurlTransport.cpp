@@ -118,6 +118,9 @@ Transport::TransferId CurlTransport::start(TransferRequest request, TransferCall
     }
     auto transfer = std::make_unique<Transfer>();
     transfer->owner = this;
+    // The worker gets a URL of its own: one shared with the caller's copy would be released
+    // on both threads, through a reference count no thread checker can follow.
+    request.url = QUrl::fromEncoded(request.url.toEncoded());
     transfer->request = std::move(request);
     transfer->callbacks = std::move(callbacks);
     TransferId id;
